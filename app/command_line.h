@@ -1,0 +1,16 @@
+// What start-up makes of its command line: the torrent name and the window title. Portable.
+#pragma once
+
+#include "framework/text.h"
+
+// Names shorter than this are refused before any window is made.
+constexpr int kMinTorrentNameLength = 8;
+
+// The raw command line with ASCII white space trimmed from both ends; quotes stay.
+Text TorrentNameFromCommandLine(const char* rawCommandLine);
+
+bool IsAcceptableTorrentName(const Text& name);
+
+// The part of the name before the first ".torrent" (case-sensitive, whole characters only);
+// empty when it does not occur.
+Text WindowTitleForTorrent(const Text& name);

@@ -1,0 +1,20 @@
+// Process-wide module bookkeeping: the instance handle that loads our resources, and the
+// registry that lets a window find the message loop of the thread it lives on.
+#pragma once
+
+#include <windows.h>
+
+class MessageLoop;
+
+namespace Module {
+
+void Init(HINSTANCE instance);
+void Term();
+HINSTANCE Instance();
+
+// Loops are registered per thread id. Only interface threads register, each for itself.
+bool AddMessageLoop(MessageLoop* loop);
+void RemoveMessageLoop();
+MessageLoop* GetMessageLoop(DWORD threadId = GetCurrentThreadId());
+
+}  // namespace Module

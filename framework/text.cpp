@@ -1,0 +1,214 @@
+// Text and the code-page helpers behind it.
+#include "framework/text.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+LeadByteTest g_leadByteTest = nullptr;
+
+// Bytes taken by the character at p, never past end; always at least one.
+int CharLength(const char* p, const char* end)
+{
+    return (p + 1 < end && IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') ? 2 : 1;
+}
+}
+
+void SetLeadByteTest(LeadByteTest test) { g_leadByteTest = test; }
+
+bool IsLeadByte(unsigned char byte) { return g_leadByteTest && g_leadByteTest(byte); }
+
+const char* NextChar(const char* p)
+{
+    if (*p == '\0')
+        return p;
+    if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0')
+        return p + 2;
+    return p + 1;
+}
+
+int ToInt(const char* text)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (IsAsciiSpace(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    unsigned value = 0;
+    while (*p >= '0' && *p <= '9')
+        value = value * 10u + unsigned(*p++ - '0');
+    return static_cast<int>(negative ? 0u - value : value);
+}
+
+Text::Text() = default;
+
+Text::Text(const char* text) { Assign(text); }
+
+Text::Text(const char* text, int length) { Append(text, length); }
+
+Text::Text(const Text& other) { Append(other.c_str(), other.m_length); }
+
+Text::Text(Text&& other) noexcept
+    : m_data(other.m_data), m_length(other.m_length), m_capacity(other.m_capacity)
+{
+    other.m_data = nullptr;
+    other.m_length = other.m_capacity = 0;
+}
+
+Text& Text::operator=(const Text& other)
+{
+    if (this != &other) {
+        Text copy(other);
+        *this = static_cast<Text&&>(copy);
+    }
+    return *this;
+}
+
+Text& Text::operator=(Text&& other) noexcept
+{
+    if (this != &other) {
+        std::free(m_data);
+        m_data = other.m_data;
+        m_length = other.m_length;
+        m_capacity = other.m_capacity;
+        other.m_data = nullptr;
+        other.m_length = other.m_capacity = 0;
+    }
+    return *this;
+}
+
+Text::~Text() { std::free(m_data); }
+
+bool Text::Reserve(int length)
+{
+    if (length < m_capacity)
+        return true;
+    // Grow geometrically so that appending chunk after chunk stays linear.
+    long long wanted = static_cast<long long>(m_capacity) * 2;
+    if (wanted < length + 1)
+        wanted = length + 1;
+    if (wanted < 16)
+        wanted = 16;
+    if (wanted > 0x7FFFFFFF)
+        wanted = 0x7FFFFFFF;
+    if (wanted <= length)
+        return false;
+    char* grown = static_cast<char*>(std::realloc(m_data, static_cast<size_t>(wanted)));
+    if (!grown)
+        return false;
+    m_data = grown;
+    m_capacity = static_cast<int>(wanted);
+    return true;
+}
+
+bool Text::Assign(const char* text)
+{
+    if (text == m_data && text)
+        return true;
+    Text fresh;
+    if (text && !fresh.Append(text))
+        return false;
+    *this = static_cast<Text&&>(fresh);
+    return true;
+}
+
+bool Text::Append(const char* text)
+{
+    if (!text)
+        return true;
+    size_t length = std::strlen(text);
+    if (length > 0x7FFFFFFE)
+        return false;
+    return Append(text, static_cast<int>(length));
+}
+
+bool Text::Append(const char* text, int length)
+{
+    if (!text || length <= 0)
+        return true;
+    if (length > 0x7FFFFFFE - m_length)
+        return false;
+    if (!Reserve(m_length + length))
+        return false;
+    std::memmove(m_data + m_length, text, static_cast<size_t>(length));
+    m_length += length;
+    m_data[m_length] = '\0';
+    return true;
+}
+
+int Text::Find(const char* what, int start) const
+{
+    if (start < 0)
+        start = 0;
+    if (start > m_length || !what)
+        return -1;
+    size_t whatLength = std::strlen(what);
+    const char* text = c_str();
+    const char* end = text + m_length;
+    // Walk character by character from the start so that a match never begins on a trail byte.
+    for (const char* p = text; p <= end; p += CharLength(p, end)) {
+        if (p - text >= start && static_cast<size_t>(end - p) >= whatLength
+            && std::memcmp(p, what, whatLength) == 0)
+            return static_cast<int>(p - text);
+    }
+    return -1;
+}
+
+Text Text::Mid(int start, int count) const
+{
+    if (start < 0)
+        start = 0;
+    if (count < 0)
+        count = 0;
+    if (start >= m_length)
+        return Text();
+    if (count > m_length - start)
+        count = m_length - start;
+    return Text(c_str() + start, count);
+}
+
+void Text::Delete(int index, int count)
+{
+    if (index < 0)
+        index = 0;
+    if (index >= m_length || count <= 0)
+        return;
+    if (count > m_length - index)
+        count = m_length - index;
+    std::memmove(m_data + index, m_data + index + count,
+                 static_cast<size_t>(m_length - index - count + 1));
+    m_length -= count;
+}
+
+void Text::TrimLeft()
+{
+    const char* p = c_str();
+    while (*p && IsAsciiSpace(static_cast<unsigned char>(*p)))
+        p = NextChar(p);
+    DeleteFront(static_cast<int>(p - c_str()));
+}
+
+void Text::TrimRight()
+{
+    const char* text = c_str();
+    const char* end = text + m_length;
+    const char* keepEnd = text;
+    for (const char* p = text; p < end; ) {
+        const char* next = p + CharLength(p, end);
+        if (!IsAsciiSpace(static_cast<unsigned char>(*p)))
+            keepEnd = next;
+        p = next;
+    }
+    int keep = static_cast<int>(keepEnd - text);
+    if (keep < m_length) {
+        m_data[keep] = '\0';
+        m_length = keep;
+    }
+}
+
+bool Text::operator==(const char* other) const
+{
+    return std::strcmp(c_str(), other ? other : "") == 0;
+}

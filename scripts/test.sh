@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Sets up the machine if needed, builds both builds and runs every test:
+# the host tests (with AddressSanitizer and UndefinedBehaviorSanitizer), the fuzz runs,
+# then the Windows tests under Wine inside Xvfb. Ends with "N passed, N failed".
+set -uo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+"$repo/scripts/setup.sh" || exit 1
+. "$repo/scripts/wine-env.sh"
+. "$repo/scripts/display.sh"
+jobs=$(nproc)
+
+passed=0
+failed=0
+log=$(mktemp)
+run_ctest() {  # build-dir
+  ctest --test-dir "$1" --output-on-failure -j"$jobs" 2>&1 | tee "$log"
+  local line total fails
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  fails=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+}
+build() {  # build-dir cmake-args...
+  local dir=$1; shift
+  mkdir -p "$dir"
+  cmake -S "$repo" -B "$dir" "$@" >"$dir/configure.log" 2>&1 || { tail -n 40 "$dir/configure.log"; return 1; }
+  cmake --build "$dir" -j"$jobs" >"$dir/build.log" 2>&1 || { grep -E -A5 'error|Error' "$dir/build.log" | head -n 80; return 1; }
+}
+
+echo "== host build (sanitizers)"
+if build build/host -DSPROUT_SANITIZE=ON -DSPROUT_BENCH=OFF; then run_ctest build/host; else echo "host build failed"; failed=$((failed + 1)); fi
+
+if [ -f "$repo/tests/fuzz/CMakeLists.txt" ]; then
+  echo "== fuzz build (clang, libFuzzer)"
+  if build build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DSPROUT_FUZZ=ON -DSPROUT_BENCH=OFF; then run_ctest build/fuzz; else echo "fuzz build failed"; failed=$((failed + 1)); fi
+fi
+
+echo "== Windows build (mingw, tests under Wine)"
+if build build/win -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32.cmake"; then
+  sprout_ensure_display || exit 1
+  # Keep one wineserver for the whole run and let Wine start its background services now,
+  # outside CTest: they outlive the first test and would otherwise hold its output pipe open.
+  wineserver -p >/dev/null 2>&1 || true
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  run_ctest build/win
+else
+  echo "Windows build failed"; failed=$((failed + 1))
+fi
+
+rm -f "$log"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
