@@ -1,39 +1,50 @@
 // Message loop with filters and idle hooks.
 #include "framework/message_loop.h"
 
-#include <algorithm>
-
 namespace {
 template <typename T>
-bool RemoveFrom(std::vector<T*>& list, T* item)
+bool AddTo(T** list, int& count, int capacity, T* item)
 {
-    auto found = std::find(list.begin(), list.end(), item);
-    if (found == list.end())
+    if (!item || count == capacity)
         return false;
-    list.erase(found);
+    list[count++] = item;
     return true;
+}
+
+template <typename T>
+bool RemoveFrom(T** list, int& count, T* item)
+{
+    for (int i = 0; i < count; ++i) {
+        if (list[i] == item) {
+            for (int j = i + 1; j < count; ++j)
+                list[j - 1] = list[j];
+            list[--count] = nullptr;
+            return true;
+        }
+    }
+    return false;
 }
 }  // namespace
 
 bool MessageLoop::AddMessageFilter(MessageFilter* filter)
 {
-    if (!filter)
-        return false;
-    m_filters.push_back(filter);
-    return true;
+    return AddTo(m_filters, m_filterCount, kMaxEntries, filter);
 }
 
-bool MessageLoop::RemoveMessageFilter(MessageFilter* filter) { return RemoveFrom(m_filters, filter); }
+bool MessageLoop::RemoveMessageFilter(MessageFilter* filter)
+{
+    return RemoveFrom(m_filters, m_filterCount, filter);
+}
 
 bool MessageLoop::AddIdleHandler(IdleHandler* handler)
 {
-    if (!handler)
-        return false;
-    m_idleHandlers.push_back(handler);
-    return true;
+    return AddTo(m_idleHandlers, m_idleCount, kMaxEntries, handler);
 }
 
-bool MessageLoop::RemoveIdleHandler(IdleHandler* handler) { return RemoveFrom(m_idleHandlers, handler); }
+bool MessageLoop::RemoveIdleHandler(IdleHandler* handler)
+{
+    return RemoveFrom(m_idleHandlers, m_idleCount, handler);
+}
 
 bool MessageLoop::IsIdleMessage(const MSG& msg)
 {
@@ -75,8 +86,8 @@ int MessageLoop::Run()
 bool MessageLoop::PreTranslateMessage(MSG* msg)
 {
     // The most recently added filter sees the message first.
-    for (auto it = m_filters.rbegin(); it != m_filters.rend(); ++it) {
-        if ((*it)->PreTranslateMessage(msg))
+    for (int i = m_filterCount - 1; i >= 0; --i) {
+        if (m_filters[i]->PreTranslateMessage(msg))
             return true;
     }
     return false;
@@ -84,6 +95,6 @@ bool MessageLoop::PreTranslateMessage(MSG* msg)
 
 void MessageLoop::RunIdleHandlers()
 {
-    for (IdleHandler* handler : m_idleHandlers)
-        handler->OnIdle();
+    for (int i = 0; i < m_idleCount; ++i)
+        m_idleHandlers[i]->OnIdle();
 }

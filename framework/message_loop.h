@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 class MessageFilter {
 public:
     // True when the filter has handled the message and it must not be dispatched.
@@ -41,6 +39,10 @@ private:
     bool PreTranslateMessage(MSG* msg);
     void RunIdleHandlers();
 
-    std::vector<MessageFilter*> m_filters;
-    std::vector<IdleHandler*> m_idleHandlers;
+    // A few windows at most register with one loop; fixed slots keep the loop allocation-free.
+    static const int kMaxEntries = 8;
+    MessageFilter* m_filters[kMaxEntries] = {};
+    int m_filterCount = 0;
+    IdleHandler* m_idleHandlers[kMaxEntries] = {};
+    int m_idleCount = 0;
 };

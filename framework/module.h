@@ -17,4 +17,9 @@ bool AddMessageLoop(MessageLoop* loop);
 void RemoveMessageLoop();
 MessageLoop* GetMessageLoop(DWORD threadId = GetCurrentThreadId());
 
+// The window object under construction on this thread, for bindings whose first messages
+// arrive before any creation parameter does.
+void SetCreatingObject(void* object);
+void* CreatingObject();
+
 }  // namespace Module

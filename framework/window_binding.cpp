@@ -2,12 +2,10 @@
 // a window property for subclassed windows (their DWLP_USER/GWLP_USERDATA belong to others).
 #include "framework/window_binding.h"
 
+#include "framework/module.h"
+
 namespace {
 const char kBindingProp[] = "Sprout.WindowBinding";
-
-// The dialog under construction on this thread: CreateDialogParamA delivers messages before
-// WM_INITDIALOG brings its lParam, and the binding must see those too.
-thread_local WindowBinding* t_creating = nullptr;
 
 // Messages whose dialog-procedure result is the return value itself, not DWLP_MSGRESULT.
 bool ReturnsValueDirectly(UINT msg)
@@ -47,11 +45,13 @@ void WindowBinding::OnFinalMessage(HWND) {}
 
 HWND WindowBinding::CreateBoundDialog(HINSTANCE instance, int templateId, HWND parent)
 {
-    WindowBinding* outer = t_creating;
-    t_creating = this;
+    // CreateDialogParamA delivers messages before WM_INITDIALOG brings its lParam, and the
+    // binding must see those too.
+    void* outer = Module::CreatingObject();
+    Module::SetCreatingObject(this);
     HWND hwnd = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, DialogProc,
                                    reinterpret_cast<LPARAM>(this));
-    t_creating = outer;
+    Module::SetCreatingObject(outer);
     return hwnd;
 }
 
@@ -81,9 +81,9 @@ LRESULT WindowBinding::CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam)
 INT_PTR CALLBACK WindowBinding::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     auto* self = reinterpret_cast<WindowBinding*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self && t_creating) {
-        self = t_creating;
-        t_creating = nullptr;
+    if (!self && Module::CreatingObject()) {
+        self = static_cast<WindowBinding*>(Module::CreatingObject());
+        Module::SetCreatingObject(nullptr);
         self->m_hWnd = hwnd;
         self->m_destroyed = false;
         SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
