@@ -1,0 +1,62 @@
+// HyperLinkLabel: turns an existing static control into a web link. It subclasses the
+// window, draws the label underlined in the browser's link colours, shows a hand over the
+// text and a tooltip, and opens its target with the shell on a click, Enter or Space.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/window_binding.h"
+
+class HyperLinkLabel : public WindowBinding {
+public:
+    HyperLinkLabel() = default;
+    // Frees the texts, the font and the cursor. The tooltip goes with its owner window.
+    ~HyperLinkLabel() override;
+
+    // Replaces the window's procedure with ours; false when the window refused it.
+    bool AttachToWindow(HWND hwnd);
+    // Once per attached window: style, cursor, font, texts from the window, tooltip, colours.
+    void Initialize();
+
+    // Private copies; a null text unsets. False when no memory was left (the text is then
+    // unset). Both re-measure the label; neither repaints nor touches the tooltip.
+    bool SetLabelText(const char* text);
+    bool SetLinkTarget(const char* text);
+
+    // Recomputes the label rectangle; false without a window or without any text.
+    bool MeasureLabel();
+    void PaintLabel(HDC dc);
+    // Hands the target to the shell's "open" verb; true when the shell reported success.
+    bool OpenLink();
+
+    HWND m_hControl = nullptr;  // the attached window, null again after its final message
+    HWND m_hTip = nullptr;      // the tooltip; the owner may add tools of its own
+
+protected:
+    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result) override;
+    void OnFinalMessage(HWND hwnd) override;
+
+    char* m_pszLabel = nullptr;       // drawn; when null the link target is drawn instead
+    char* m_pszLinkTarget = nullptr;  // handed to the shell
+    HCURSOR m_hHandCursor = nullptr;
+    HFONT m_hUnderlineFont = nullptr;  // underlined copy of the parent's font
+    RECT m_rcLabel = {0, 0, 0, 0};     // client coordinates: hit area and drawing area
+    bool m_bDrawsText = true;          // false for statics that paint an image or a shape
+    bool m_bLinkVisited = false;
+    COLORREF m_crAnchor = RGB(0, 0, 255);
+    COLORREF m_crAnchorVisited = RGB(128, 0, 128);
+
+private:
+    const char* DrawnText() const { return m_pszLabel ? m_pszLabel : m_pszLinkTarget; }
+    unsigned Alignment() const;
+    bool InLabel(LPARAM lParam) const;
+    void MakeUnderlineFont();
+    void TakeTextsFromWindow();
+    void CreateTooltip();
+    void ReadLinkColours();
+    void RelayToTooltip(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void EraseBackground(HWND hwnd, HDC dc);
+    void Paint(HWND hwnd, HDC dc);
+    bool CursorInLabel(HWND hwnd) const;
+};
