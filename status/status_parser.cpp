@@ -50,7 +50,7 @@ void StatusParser::OnStdout(const char* chunk, StatusSink& sink)
         TakeRate(sink);
         TakeDownloaded(sink);
     }
-    if (m_pendingOutput.Length() > kPendingLimit)
+    if (m_pendingOutput.Length() > m_pendingLimit)
         DropOldestText();
 }
 
@@ -149,7 +149,7 @@ void StatusParser::DropOldestText()
 {
     const char* text = m_pendingOutput.c_str();
     int front = std::strncmp(text, kGateKey, KeyLength(kGateKey)) == 0 ? KeyLength(kGateKey) : 0;
-    int wanted = m_pendingOutput.Length() - kPendingKept;
+    int wanted = m_pendingOutput.Length() - m_pendingKept;
     const char* previous = text;
     const char* cut = text;
     while (cut - text < wanted) {

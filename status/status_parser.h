@@ -25,6 +25,11 @@ public:
     static constexpr int kPendingLimit = 32 * 1024;
     static constexpr int kPendingKept = 16 * 1024;
 
+    StatusParser() = default;
+    // Another bound (0 < pendingKept < pendingLimit), so that a test can reach it quickly.
+    StatusParser(int pendingLimit, int pendingKept)
+        : m_pendingLimit(pendingLimit), m_pendingKept(pendingKept) {}
+
     // Appends one chunk (null appends nothing) and takes whatever complete fields it can.
     void OnStdout(const char* chunk, StatusSink& sink);
 
@@ -40,4 +45,6 @@ private:
     void DropOldestText();
 
     Text m_pendingOutput;
+    int m_pendingLimit = kPendingLimit;
+    int m_pendingKept = kPendingKept;
 };
