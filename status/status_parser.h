@@ -26,7 +26,7 @@ public:
     static constexpr int kPendingKept = 16 * 1024;
 
     StatusParser() = default;
-    // Another bound (0 < pendingKept < pendingLimit), so that a test can reach it quickly.
+    // Another bound (32 <= pendingKept < pendingLimit), so that a test can reach it quickly.
     StatusParser(int pendingLimit, int pendingKept)
         : m_pendingLimit(pendingLimit), m_pendingKept(pendingKept) {}
 
