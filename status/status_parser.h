@@ -16,11 +16,35 @@ protected:
 
 class StatusParser {
 public:
+    // Output that never completes a field (or whose first bytes are the gate key) would pile up
+    // for the life of the window. Once more than kPendingLimit bytes are left after a call, the
+    // oldest text goes and about the newest kPendingKept bytes stay: dozens of status blocks,
+    // so a block is only cut when that much arrives while it is in progress. The cut falls on a
+    // character boundary and never leaves a key at the front, and a gate key at the very front
+    // stays there, so a gate shut for good stays shut.
+    static constexpr int kPendingLimit = 32 * 1024;
+    static constexpr int kPendingKept = 16 * 1024;
+
+    StatusParser() = default;
+    // Another bound (32 <= pendingKept < pendingLimit), so that a test can reach it quickly.
+    StatusParser(int pendingLimit, int pendingKept)
+        : m_pendingLimit(pendingLimit), m_pendingKept(pendingKept) {}
+
     // Appends one chunk (null appends nothing) and takes whatever complete fields it can.
     void OnStdout(const char* chunk, StatusSink& sink);
 
     const Text& PendingOutput() const { return m_pendingOutput; }
 
 private:
+    void TakeFileSize(StatusSink& sink);
+    int FindValue(const char* key, int keyLength, const char* terminator, Text& value) const;
+    void TakePercent(StatusSink& sink);
+    void TakeTimeLeft(StatusSink& sink);
+    void TakeRate(StatusSink& sink);
+    void TakeDownloaded(StatusSink& sink);
+    void DropOldestText();
+
     Text m_pendingOutput;
+    int m_pendingLimit = kPendingLimit;
+    int m_pendingKept = kPendingKept;
 };

@@ -1,0 +1,123 @@
+// StatusParser's cost per byte of engine output: status blocks as the stdout reader hands them
+// over (256-byte chunks), a flood that never opens the gate, and memchr over the same bytes as
+// the floor. Code page GBK, the program's own.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <string>
+
+#include "status/status_parser.h"
+#include "tests/gbk.h"
+
+namespace {
+struct NullSink : StatusSink {
+    void SetLabelText(int, const char* text) override { benchmark::DoNotOptimize(text); }
+    void SetProgressPosition(int position) override { benchmark::DoNotOptimize(position); }
+};
+
+const char kBlock[] =
+    "\r\n"
+    "saving: Ubuntu 22.04 desktop amd64 (1).iso (3.4 GB)\r\n"
+    "percent done: 42.7\r\n"
+    "time left: 1 hour 12 min 5 sec\r\n"
+    "download rate: 512.4 kB/s\r\n"
+    "upload rate: 48.0 kB/s\r\n"
+    "share rating: 0.112 (161.3 MB up / 1438.2 MB down)\r\n"
+    "seed status: 12 seen now, plus 3.250 distributed copies\r\n"
+    "peer status: 32 seen now, 41.2% done at 1.9 MB/s\r\n";
+
+std::string Repeat(const std::string& text, size_t times)
+{
+    std::string all;
+    for (size_t i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+
+// Feeds `stream` in chunks of at most 256 bytes, as the stdout reader does.
+void FeedInChunks(StatusParser& parser, StatusSink& sink, const std::string& stream)
+{
+    char chunk[257];
+    for (size_t at = 0; at < stream.size(); at += 256) {
+        size_t length = std::min<size_t>(256, stream.size() - at);
+        std::memcpy(chunk, stream.data() + at, length);
+        chunk[length] = '\0';
+        parser.OnStdout(chunk, sink);
+    }
+}
+
+void PerByte(benchmark::State& state, size_t bytes)
+{
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    // Seconds per byte: shown with an SI prefix, "n" for nanoseconds.
+    state.counters["time_per_byte"] = benchmark::Counter(
+        static_cast<double>(bytes),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// 64 blocks, so that chunk boundaries fall at every place in a block.
+const std::string& BlockStream()
+{
+    static const std::string stream = Repeat(kBlock, 64);
+    return stream;
+}
+
+// Complaints without any key: the buffer only grows until the bound cuts it.
+const std::string& FloodStream()
+{
+    static const std::string stream =
+        Repeat("tracker error: connection refused, retrying in 30 seconds\r\n", 2048);
+    return stream;
+}
+
+void StatusBlocks(benchmark::State& state)
+{
+    UseGbk gbk;
+    StatusParser parser;
+    NullSink sink;
+    for (auto _ : state)
+        FeedInChunks(parser, sink, BlockStream());
+    PerByte(state, BlockStream().size());
+}
+BENCHMARK(StatusBlocks);
+
+void FloodWithoutGate(benchmark::State& state)
+{
+    UseGbk gbk;
+    StatusParser parser;
+    NullSink sink;
+    FeedInChunks(parser, sink, FloodStream());  // settle at the bound
+    for (auto _ : state)
+        FeedInChunks(parser, sink, FloodStream());
+    PerByte(state, FloodStream().size());
+}
+BENCHMARK(FloodWithoutGate);
+
+void FloodGateShutAtIndexZero(benchmark::State& state)
+{
+    UseGbk gbk;
+    StatusParser parser;
+    NullSink sink;
+    parser.OnStdout("seed status: 0 seen now\r\n", sink);
+    FeedInChunks(parser, sink, FloodStream());
+    for (auto _ : state)
+        FeedInChunks(parser, sink, FloodStream());
+    PerByte(state, FloodStream().size());
+}
+BENCHMARK(FloodGateShutAtIndexZero);
+
+void MemchrFloor(benchmark::State& state, const std::string& stream)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(stream.data());
+        const void* found = std::memchr(stream.data(), '\x01', stream.size());
+        benchmark::DoNotOptimize(found);
+        benchmark::ClobberMemory();
+    }
+    PerByte(state, stream.size());
+}
+BENCHMARK_CAPTURE(MemchrFloor, blocks, BlockStream());
+BENCHMARK_CAPTURE(MemchrFloor, flood, FloodStream());
+}
+
+BENCHMARK_MAIN();
