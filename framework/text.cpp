@@ -6,7 +6,10 @@
 #include <new>
 
 namespace {
-LeadByteTest g_leadByteTest = nullptr;
+// The lead-byte test is asked once per byte value and kept as a table: the parser steps
+// through every character of its buffer on every search, too often for a system call each.
+bool g_leadBytes[256] = {};
+bool g_anyLeadBytes = false;
 
 // Bytes taken by the character at p, never past end; always at least one.
 int CharLength(const char* p, const char* end)
@@ -15,9 +18,16 @@ int CharLength(const char* p, const char* end)
 }
 }
 
-void SetLeadByteTest(LeadByteTest test) { g_leadByteTest = test; }
+void SetLeadByteTest(LeadByteTest test)
+{
+    g_anyLeadBytes = false;
+    for (int byte = 0; byte < 256; ++byte) {
+        g_leadBytes[byte] = test && test(static_cast<unsigned char>(byte));
+        g_anyLeadBytes = g_anyLeadBytes || g_leadBytes[byte];
+    }
+}
 
-bool IsLeadByte(unsigned char byte) { return g_leadByteTest && g_leadByteTest(byte); }
+bool IsLeadByte(unsigned char byte) { return g_leadBytes[byte]; }
 
 const char* NextChar(const char* p)
 {
@@ -144,14 +154,31 @@ int Text::Find(const char* what, int start) const
         start = 0;
     if (start > m_length || !what)
         return -1;
-    size_t whatLength = std::strlen(what);
+    const size_t whatLength = std::strlen(what);
     const char* text = c_str();
     const char* end = text + m_length;
-    // Walk character by character from the start so that a match never begins on a trail byte.
-    for (const char* p = text; p <= end; p += CharLength(p, end)) {
-        if (p - text >= start && static_cast<size_t>(end - p) >= whatLength
-            && std::memcmp(p, what, whatLength) == 0)
-            return static_cast<int>(p - text);
+    if (whatLength > static_cast<size_t>(end - (text + start)))
+        return -1;
+    // Candidates come from memchr on the first byte; a candidate counts only when it begins a
+    // character, which a walk over the characters from the start of the text tells.
+    const char* boundary = text;
+    const char* from = text + start;
+    const char* last = end - whatLength;
+    while (from <= last) {
+        const char* candidate = whatLength == 0
+            ? from
+            : static_cast<const char*>(std::memchr(from, what[0], static_cast<size_t>(last - from) + 1));
+        if (!candidate)
+            return -1;
+        if (g_anyLeadBytes) {
+            while (boundary < candidate)
+                boundary += CharLength(boundary, end);
+        } else {
+            boundary = candidate;
+        }
+        if (boundary == candidate && std::memcmp(candidate, what, whatLength) == 0)
+            return static_cast<int>(candidate - text);
+        from = boundary > candidate ? boundary : candidate + 1;
     }
     return -1;
 }

@@ -18,12 +18,12 @@ class StatusParser {
 public:
     // Output that never completes a field (or whose first bytes are the gate key) would pile up
     // for the life of the window. Once more than kPendingLimit bytes are left after a call, the
-    // oldest text goes and about the newest kPendingKept bytes stay: dozens of status blocks,
+    // oldest text goes and about the newest kPendingKept bytes stay: several status blocks,
     // so a block is only cut when that much arrives while it is in progress. The cut falls on a
     // character boundary and never leaves a key at the front, and a gate key at the very front
     // stays there, so a gate shut for good stays shut.
-    static constexpr int kPendingLimit = 32 * 1024;
-    static constexpr int kPendingKept = 16 * 1024;
+    static constexpr int kPendingLimit = 8 * 1024;
+    static constexpr int kPendingKept = 4 * 1024;
 
     StatusParser() = default;
     // Another bound (32 <= pendingKept < pendingLimit), so that a test can reach it quickly.
