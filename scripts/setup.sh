@@ -19,12 +19,22 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo apt-get update
 fi
 missing=()
+reinstall=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# A package can be installed yet have lost a file; the tools the build calls must be there.
+for tool in i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix i686-w64-mingw32-ar:binutils-mingw-w64-i686 \
+            i686-w64-mingw32-windres:binutils-mingw-w64-i686 wine:wine Xvfb:xvfb; do
+  command -v "${tool%%:*}" >/dev/null 2>&1 || reinstall+=("${tool#*:}")
+done
+if [ ${#reinstall[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --reinstall --no-install-recommends "${reinstall[@]}"
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
