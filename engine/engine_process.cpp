@@ -50,14 +50,16 @@ EngineProcess::EngineProcess()
       m_hWatchThread(nullptr),
       m_hProcess(nullptr),
       m_run(nullptr),
-      m_retiredRuns(nullptr)
+      m_retiredRuns(nullptr),
+      m_shutDown(false)
 {
     s_running.store(0);
 }
 
 EngineProcess::~EngineProcess()
 {
-    Shutdown();
+    if (!m_shutDown)
+        Shutdown();
 }
 
 void EngineProcess::SetFamilyTestForTesting(bool (*isWin9xFamily)())
@@ -72,6 +74,7 @@ void EngineProcess::OnTerminated() {}
 
 int EngineProcess::Start(const char* commandLine, int showFlag)
 {
+    m_shutDown = false;
     FreeEndedRuns();
 
     SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -328,4 +331,5 @@ void EngineProcess::Shutdown()
         m_retiredRuns = run->m_nextRetired;
         run->ReleaseRunner();
     }
+    m_shutDown = true;
 }

@@ -37,7 +37,7 @@ protected:
 
     // For a derived destructor that must see the runner stopped before its own members go:
     // makes the hooks inert, waits until no hook call is left in flight, and runs Stop.
-    // The base destructor does it again harmlessly.
+    // The base destructor then finds it done and does not stop a second time.
     void Shutdown();
 
 private:
@@ -73,6 +73,7 @@ private:
     // Stop has given up while some of their workers still lived. Runner's thread only.
     EngineRun* m_run;
     EngineRun* m_retiredRuns;
+    bool m_shutDown;  // Shutdown has run and nothing was started since
 
     // A run is in progress; the signal on which the workers end. Stored only as 0 or 1.
     static std::atomic<long> s_running;
