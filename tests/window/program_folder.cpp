@@ -9,12 +9,11 @@ namespace window_test {
 
 namespace {
 
-// A single-file torrent without trackers: what the simulated engine needs of one.
-std::string SmallTorrent()
+// A single-file torrent without trackers or piece hashes: what the simulated engine needs.
+std::string TorrentOfOneFile(int length)
 {
-    std::string pieces(20, '\x5A');
-    return "d4:infod6:lengthi262144e4:name8:data.bin12:piece lengthi262144e6:pieces20:" +
-           pieces + "ee";
+    return "d4:infod6:lengthi" + std::to_string(length) +
+           "e4:name8:data.bin12:piece lengthi262144eee";
 }
 
 }  // namespace
@@ -26,9 +25,9 @@ ProgramFolder::ProgramFolder(const char* tag) : m_dir(tag), m_exe(m_dir.File("sp
 
 bool ProgramFolder::AddEngine() { return driver::CopyFromBin("bt.exe", File("bt.exe")); }
 
-bool ProgramFolder::AddTorrent(const std::string& name)
+bool ProgramFolder::AddTorrent(const std::string& name, int length)
 {
-    return driver::WriteFile(File(name), SmallTorrent());
+    return driver::WriteFile(File(name), TorrentOfOneFile(length));
 }
 
 bool ProgramFolder::AddLogo() { return driver::CopyFromBin("logo.bmp", File("logo.bmp")); }

@@ -19,9 +19,9 @@ public:
     std::string File(const std::string& name) const { return m_dir.File(name); }
     const std::string& Exe() const { return m_exe; }
 
-    // The simulated engine as bt.exe, and a torrent of one small file for it.
+    // The simulated engine as bt.exe, and a torrent of one file of `length` bytes for it.
     bool AddEngine();
-    bool AddTorrent(const std::string& name);
+    bool AddTorrent(const std::string& name, int length = 262144);
     bool AddLogo();
     // One key of info.pyd's section "INFO"; a null value removes the key.
     bool SetBranding(const char* key, const char* value);
