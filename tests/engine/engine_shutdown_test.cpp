@@ -68,10 +68,11 @@ std::atomic<int> g_lateHooks{0};
 
 class GuardedRunner : public RecordingRunner {
 public:
+    // From here on every hook that reaches this object counts as late.
     ~GuardedRunner()
     {
-        Shutdown();
         m_alive = false;
+        Shutdown();
     }
 
 protected:
