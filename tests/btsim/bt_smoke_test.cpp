@@ -109,6 +109,11 @@ public:
         CloseHandle(m_stdin);
         m_stdin = nullptr;
     }
+    void CloseOutput()
+    {
+        CloseHandle(m_stdout);
+        m_stdout = nullptr;
+    }
 
     static int Count(const std::string& text, const std::string& what)
     {
@@ -122,7 +127,7 @@ private:
     static bool Take(HANDLE pipe, std::string* into)
     {
         DWORD available = 0;
-        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+        if (!pipe || !PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
             return false;
         while (available > 0) {
             char buffer[4096];
@@ -235,6 +240,43 @@ TEST(BtExe, MakesATorrentDownloadsItAndSeeds)
     std::string downloaded;
     ASSERT_TRUE(driver::ReadFile(saved, &downloaded));
     EXPECT_TRUE(downloaded == PatternBytes(0, size));
+}
+
+TEST(BtExe, DownloadsAFolderTorrentIntoItsTree)
+{
+    driver::TempDir source("btfolder");
+    ASSERT_TRUE(CreateDirectoryA(source.File("album").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(source.File("album\\cd1").c_str(), nullptr));
+    ASSERT_TRUE(driver::WriteFile(source.File("album\\cd1\\01.flac"), std::string(100000, 'f')));
+    ASSERT_TRUE(driver::WriteFile(source.File("album\\cover.jpg"), "jpeg"));
+    ASSERT_TRUE(driver::WriteFile(source.File("album\\empty.txt"), ""));
+    const std::string torrentPath = source.File("album.torrent");
+    PipedEngine maker("--make-torrent \"" + source.File("album") + "\" \"" + torrentPath + "\"",
+                      source.Path());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(maker.WaitForExit(10000, &exitCode));
+    ASSERT_EQ(exitCode, 0u) << maker.Errors();
+    std::string bytes, error;
+    ASSERT_TRUE(driver::ReadFile(torrentPath, &bytes));
+    Torrent torrent;
+    ASSERT_TRUE(ParseTorrent(bytes, &torrent, &error)) << error;
+    EXPECT_EQ(torrent.name, "album");
+    ASSERT_EQ(torrent.files.size(), 3u);
+    EXPECT_EQ(torrent.files[0].path, (std::vector<std::string>{"cd1", "01.flac"}));
+    EXPECT_EQ(torrent.files[1].path, (std::vector<std::string>{"cover.jpg"}));
+    EXPECT_EQ(torrent.pieces.substr(0, 20), Sha1Digest(std::string(size_t(torrent.pieceLength), 'f')));
+
+    driver::TempDir saveTo("btfolder-dl");
+    PipedEngine engine(std::string(kEngineOptions) + "0.1 \"" + torrentPath + "\"", saveTo.Path(),
+                       {{"SPROUT_BT_RATE", "1000000"}});
+    ASSERT_TRUE(engine.WaitForOutput("Download Succeeded!", 1, 10000)) << engine.Output();
+    EXPECT_NE(engine.Output().find("saving: album (97.7 kB)\r\n"), std::string::npos);
+    std::string file;
+    ASSERT_TRUE(driver::ReadFile(saveTo.File("album\\cd1\\01.flac"), &file));
+    EXPECT_TRUE(file == PatternBytes(0, 100000));
+    ASSERT_TRUE(driver::ReadFile(saveTo.File("album\\cover.jpg"), &file));
+    EXPECT_EQ(file, PatternBytes(100000, 4));
+    EXPECT_TRUE(driver::FileExists(saveTo.File("album\\empty.txt")));
 }
 
 TEST(BtExe, ResumesFromWhatIsOnDisk)
@@ -364,6 +406,14 @@ TEST(BtExe, KnobsBendItForTheTests)
         EXPECT_TRUE(engine.Drain()) << "pipe still open";
         EXPECT_TRUE(driver::WaitUntil([&] { return !engine.Drain(); }, 10000)) << "closed by the grandchild's end";
         EXPECT_EQ(engine.Output(), "");
+    }
+    {
+        SCOPED_TRACE("the reader of its output gone: it ends");
+        PipedEngine engine(line, saveTo.Path(), {{"SPROUT_BT_RATE", "0"}});
+        ASSERT_TRUE(engine.WaitForOutput("seed status:", 1, 10000));
+        engine.CloseOutput();
+        ASSERT_TRUE(engine.WaitForExit(10000, &exitCode));
+        EXPECT_EQ(exitCode, 1u);
     }
     {
         SCOPED_TRACE("hang: no output, no exit");
