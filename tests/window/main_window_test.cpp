@@ -91,7 +91,8 @@ TEST(MainWindow, InitialisationFillsTheControls)
     EXPECT_EQ(SendMessageA(progress, PBM_GETPOS, 0, 0), 0);
 
     EXPECT_EQ(SendMessageA(sprout.Dialog(), DM_GETDEFID, 0, 0), MAKELRESULT(IDC_START_STOP, DC_HASDEFID));
-    EXPECT_EQ(sprout.Title(), "movie");
+    // The title comes just after the window shows.
+    EXPECT_TRUE(driver::WaitUntil([&] { return sprout.Title() == "movie"; }, 5000));
     ExitWith1005(sprout);
 }
 
