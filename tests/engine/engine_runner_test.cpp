@@ -2,6 +2,7 @@
 // (with long command lines), a child that ends by itself, and a child stopped while it runs.
 #include "engine/engine_process.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,6 +26,22 @@ DWORD StopMilliseconds(EngineProcess& runner)
 bool Contains(const std::vector<DWORD>& ids, DWORD id)
 {
     return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// Whether the process's security descriptor has a DACL (a null DACL grants everyone all).
+bool HasDacl(DWORD processId)
+{
+    HANDLE process = OpenProcess(READ_CONTROL, FALSE, processId);
+    if (!process)
+        return false;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD result = GetSecurityInfo(process, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                   nullptr, &dacl, nullptr, &descriptor);
+    if (descriptor)
+        LocalFree(descriptor);
+    CloseHandle(process);
+    return result == ERROR_SUCCESS && dacl != nullptr;
 }
 
 // The failure text for a command line as long as `length` (a missing program).
@@ -92,21 +109,26 @@ TEST(EngineProcess, AChildThatEndsByItselfDeliversItsOutputAndKeepsItsExitCode)
         const char* commands;
         DWORD exitCode;
     };
-    for (Case c : {Case{"pid out one out two err three out four exit 7", 7},
-                   Case{"pid out one out two err three out four crash", 0xC0000005}}) {
+    // What a child writes just before it ends may be lost, so the child ends only once the
+    // test has seen all of it.
+    HANDLE mayEnd = CreateEventA(nullptr, TRUE, FALSE, "Sprout.EngineTest.MayEnd");
+    const std::string output =
+        "pid out one out two err three out four await Sprout.EngineTest.MayEnd ";
+    for (Case c : {Case{"exit 7", 7}, Case{"crash", 0xC0000005}}) {
         SCOPED_TRACE(c.commands);
+        ResetEvent(mayEnd);
         RecordingRunner runner;
-        std::string commandLine = ChildCommand(c.commands);
+        std::string commandLine = ChildCommand(output + c.commands);
         ASSERT_EQ(1, runner.Start(commandLine.c_str(), 0));
         EXPECT_EQ(commandLine, runner.StartedWith());
         HANDLE child = runner.OpenChild();
         ASSERT_NE(nullptr, child);
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 10000));
-        ASSERT_TRUE(runner.WaitForTerminated());
-        // The runner holds the child's write ends until Stop, so the readers keep reading
-        // what the child wrote before it ended.
         ASSERT_TRUE(runner.WaitForOut("four\n"));
         ASSERT_TRUE(runner.WaitForErr("three\n"));
+        EXPECT_EQ(0, runner.Terminated());
+        SetEvent(mayEnd);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 10000));
+        ASSERT_TRUE(runner.WaitForTerminated());
 
         std::string out = runner.Out();
         EXPECT_EQ(out.find("pid "), 0u);
@@ -137,6 +159,7 @@ TEST(EngineProcess, AChildThatEndsByItselfDeliversItsOutputAndKeepsItsExitCode)
         EXPECT_EQ(0u, ExitCodeOf(reader, false));
         CloseHandle(child);
     }
+    CloseHandle(mayEnd);
 }
 
 TEST(EngineProcess, StopEndsARunningChildWithExitCodeOneAfterOneTerminatedHook)
@@ -145,6 +168,8 @@ TEST(EngineProcess, StopEndsARunningChildWithExitCodeOneAfterOneTerminatedHook)
     ASSERT_EQ(1, runner.Start(ChildCommand("pid ticks").c_str(), 0));
     HANDLE child = runner.OpenChild();
     ASSERT_NE(nullptr, child);
+    // Created with the default security, not with a null DACL.
+    EXPECT_TRUE(HasDacl(runner.NumberAfter("pid")));
     ASSERT_TRUE(runner.WaitForErr("."));
     EXPECT_EQ(0, runner.Terminated());
     EXPECT_EQ(STILL_ACTIVE, ExitCodeOf(child, true));
