@@ -243,8 +243,8 @@ void MainDialog::OnStartStop()
         SetDlgItemTextA(m_hDialog, IDC_TIME_LEFT, kTimeLeftReset);
         return;
     }
-    // A failed start has already handed its text to OnStdout; the texts stay.
     m_showStatus = true;
+    // A failed start has already handed its text to OnStdout; the texts stay.
     if (Start(EngineCommandLine(m_programDir, g_torrentName).c_str(), 0)) {
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusDownloading);
         SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStopDownload);
