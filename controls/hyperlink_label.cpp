@@ -142,7 +142,7 @@ void HyperLinkLabel::CreateTooltip()
 
     // No TTF_SUBCLASS: the tooltip hears of the mouse through our relay entry.
     TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // 44 bytes: up to lParam, which stays 0
     tool.uFlags = TTF_IDISHWND;
     tool.hwnd = GetParent(m_hControl);
     tool.uId = reinterpret_cast<UINT_PTR>(m_hControl);
