@@ -3,6 +3,9 @@
 
 #include "framework/text.h"
 
+// The trimmed command line, set once by start-up (defined with the entry function).
+extern Text g_torrentName;
+
 // Names shorter than this are refused before any window is made.
 constexpr int kMinTorrentNameLength = 8;
 

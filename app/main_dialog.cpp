@@ -1,10 +1,55 @@
-// MainDialog: initialisation, commands and teardown.
+// MainDialog: initialisation, the buttons, the engine hooks and teardown.
 #include "app/main_dialog.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "app/branding.h"
+#include "app/command_line.h"
+#include "app/program_paths.h"
+#include "app/window_placement.h"
 #include "framework/module.h"
 #include "res/resource.h"
+#include "status/status_texts.h"
 
-MainDialog::~MainDialog() = default;
+namespace {
+
+const char kStatusStopped[] = "下载状态：停止";
+const char kStatusDownloading[] = "下载状态：下载中....";
+const char kStatusStopping[] = "下载状态：正在终止下载任务....";
+const char kStartDownload[] = "开始下载(&S)";
+const char kStopDownload[] = "停止下载(&S)";
+const char kStartShort[] = "开始(&S)";
+const char kSpeedReset[] = SPROUT_TEXT_SPEED SPROUT_TEXT_NO_RATE;
+const char kTimeLeftReset[] = SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_UNKNOWN;
+const char kDefaultSaveFolder[] = "C:\\Downloads\\";
+
+// Field 1000 is read into this many bytes, whatever it holds.
+const int kFolderFieldBytes = 512;
+
+}  // namespace
+
+MainDialog::~MainDialog()
+{
+    // Members go before the EngineProcess base: the runner must be stopped and its hooks inert
+    // while the parser's buffer, the link label and the controls are still there.
+    Shutdown();
+    if (Window())
+        DestroyWindow(Window());
+    if (m_hBigIcon) {
+        DestroyIcon(m_hBigIcon);
+        m_hBigIcon = nullptr;
+    }
+    if (m_hSmallIcon) {
+        DestroyIcon(m_hSmallIcon);
+        m_hSmallIcon = nullptr;
+    }
+    if (m_hLogoBitmap) {
+        DeleteObject(m_hLogoBitmap);
+        m_hLogoBitmap = nullptr;
+    }
+}
 
 HWND MainDialog::Create() { return CreateBoundDialog(Module::Instance(), IDD_MAIN, nullptr); }
 
@@ -15,11 +60,12 @@ bool MainDialog::PreTranslateMessage(MSG* msg)
 
 void MainDialog::OnIdle() {}
 
-bool MainDialog::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT& result)
+bool MainDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM,
+                                      LRESULT& result)
 {
     switch (msg) {
     case WM_INITDIALOG:
-        OnInitDialog();
+        OnInitDialog(hwnd);
         result = TRUE;
         return true;
     case WM_COMMAND:
@@ -29,27 +75,203 @@ bool MainDialog::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM, LRE
     }
 }
 
-void MainDialog::OnInitDialog()
+void MainDialog::OnInitDialog(HWND hwnd)
 {
+    m_hDialog = hwnd;
+    CentreOnWorkArea();
+    SetIcons();
     if (MessageLoop* loop = Module::GetMessageLoop()) {
         loop->AddMessageFilter(this);
         loop->AddIdleHandler(this);
     }
+
+    // Zeroed and one byte short: a cut path still ends in a NUL on every Windows.
+    char modulePath[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, modulePath, sizeof(modulePath) - 1);
+    m_programDir = ProgramDirFromModulePath(modulePath);
+
+    m_hProgress = GetDlgItem(hwnd, IDC_PROGRESS);
+    SendMessageA(m_hProgress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageA(m_hProgress, PBM_SETPOS, 0, 0);
+
+    char folder[MAX_PATH] = {};
+    GetPrivateProfileStringA(g_torrentName.c_str(), "Path", kDefaultSaveFolder, folder,
+                             sizeof(folder), SettingsFilePath(m_programDir).c_str());
+    SetDlgItemTextA(hwnd, IDC_SAVE_FOLDER, folder);
+
+    SetDlgItemTextA(hwnd, IDC_STATUS_GROUP, kStatusStopped);
+    SetDlgItemTextA(hwnd, IDC_START_STOP, kStartShort);
+
+    LoadLogo();
+    SetUpLink();
+    m_downloading = false;
+}
+
+void MainDialog::CentreOnWorkArea()
+{
+    RECT area;
+    RECT window;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) || !GetWindowRect(m_hDialog, &window))
+        return;
+    PlacementPoint corner =
+        CentredOnArea({area.left, area.top, area.right, area.bottom},
+                      window.right - window.left, window.bottom - window.top);
+    SetWindowPos(m_hDialog, nullptr, corner.x, corner.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainDialog::SetIcons()
+{
+    // Each size loaded by itself (a shared load may hand back the first size asked for);
+    // the window only borrows them.
+    HINSTANCE instance = Module::Instance();
+    m_hBigIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXICON),
+                                               GetSystemMetrics(SM_CYICON), 0));
+    SendMessageA(m_hDialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon));
+    m_hSmallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), 0));
+    SendMessageA(m_hDialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+}
+
+void MainDialog::LoadLogo()
+{
+    // Relative on purpose: the logo comes from the folder the program was started in.
+    m_hLogo = GetDlgItem(m_hDialog, IDC_LOGO);
+    m_hLogoBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, "logo.bmp", IMAGE_BITMAP, 0, 0,
+                                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (m_hLogoBitmap)
+        SendMessageA(m_hLogo, STM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(m_hLogoBitmap));
+}
+
+void MainDialog::SetUpLink()
+{
+    if (m_link.AttachToWindow(GetDlgItem(m_hDialog, IDC_LINK)))
+        m_link.Initialize();
+    m_link.SetLabelText(ReadBranding(m_programDir, BrandingKey::Label).c_str());
+
+    // A second tool of the same identity as the label's own, carrying the distributor's tip.
+    Text tip = ReadBranding(m_programDir, BrandingKey::Tip);
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = m_hDialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_link.m_hControl);
+    tool.hinst = Module::Instance();
+    tool.lpszText = const_cast<char*>(tip.c_str());
+    SendMessageA(m_link.m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+
+    m_link.SetLinkTarget(ReadBranding(m_programDir, BrandingKey::Link).c_str());
 }
 
 bool MainDialog::OnCommand(int controlId)
 {
     switch (controlId) {
+    case IDC_BROWSE:
+        OnBrowse();
+        return true;
+    case IDC_START_STOP:
+        OnStartStop();
+        return true;
+    case IDC_OPEN_FOLDER:
+        OnOpenFolder();
+        return true;
     case IDC_EXIT:
         OnExit();
+        return true;
+    case IDC_FORUM:
+        OnForum();
         return true;
     default:
         return false;
     }
 }
 
+void MainDialog::OnBrowse()
+{
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = GetActiveWindow();
+    browse.pszDisplayName = displayName;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST picked = SHBrowseForFolderA(&browse);
+    if (!picked)
+        return;
+    char path[MAX_PATH] = {};
+    if (SHGetPathFromIDListA(picked, path))
+        SetDlgItemTextA(m_hDialog, IDC_SAVE_FOLDER, path);
+    // Freed whether or not it named a file-system folder.
+    IMalloc* shellMalloc = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&shellMalloc)) && shellMalloc) {
+        shellMalloc->Free(picked);
+        shellMalloc->Release();
+    }
+}
+
+void MainDialog::OnStartStop()
+{
+    char folder[kFolderFieldBytes] = {};
+    GetWindowTextA(GetDlgItem(m_hDialog, IDC_SAVE_FOLDER), folder, sizeof(folder));
+    CreateDirectoryA(folder, nullptr);
+    SetCurrentDirectoryA(folder);
+    WritePrivateProfileStringA(g_torrentName.c_str(), "Path", folder,
+                               SettingsFilePath(m_programDir).c_str());
+
+    bool wasDownloading = m_downloading;
+    m_downloading = !m_downloading;
+    if (wasDownloading) {
+        SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopping);
+        Stop();
+        SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopped);
+        SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStartDownload);
+        SetDlgItemTextA(m_hDialog, IDC_SPEED, kSpeedReset);
+        SetDlgItemTextA(m_hDialog, IDC_TIME_LEFT, kTimeLeftReset);
+        return;
+    }
+    // A failed start has already handed its text to OnStdout; the texts stay.
+    if (Start(EngineCommandLine(m_programDir, g_torrentName).c_str(), 0)) {
+        SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusDownloading);
+        SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStopDownload);
+    }
+}
+
+void MainDialog::OnOpenFolder()
+{
+    char folder[kFolderFieldBytes] = {};
+    GetWindowTextA(GetDlgItem(m_hDialog, IDC_SAVE_FOLDER), folder, sizeof(folder));
+    ShellExecuteA(nullptr, "open", folder, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MainDialog::OnForum()
+{
+    // Read at every press: a distributor may change the page while the program runs.
+    Text page = ReadBranding(m_programDir, BrandingKey::Help);
+    ShellExecuteA(nullptr, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 void MainDialog::OnExit()
 {
-    DestroyWindow(Window());
+    // The engine is stopped later, when the run function destroys this object.
+    DestroyWindow(m_hDialog);
     PostQuitMessage(IDC_EXIT);
+}
+
+void MainDialog::OnStdout(const char* text) { m_pendingOutput.OnStdout(text, *this); }
+
+void MainDialog::OnTerminated()
+{
+    SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopped);
+    SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStartDownload);
+}
+
+void MainDialog::SetLabelText(int controlId, const char* text)
+{
+    SetWindowTextA(GetDlgItem(m_hDialog, controlId), text);
+}
+
+void MainDialog::SetProgressPosition(int position)
+{
+    SendMessageA(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }

@@ -1,15 +1,26 @@
-// MainDialog: the program's only window, a modeless dialog from template 129.
+// MainDialog: the program's only window, a modeless dialog from template 129. It is also the
+// engine runner (its OnStdout feeds the status parser, its OnTerminated resets the status
+// line and the button), a message filter and an idle hook of the thread's message loop.
 #pragma once
 
 #include <windows.h>
 
+#include "controls/hyperlink_label.h"
+#include "engine/engine_process.h"
 #include "framework/message_loop.h"
 #include "framework/text.h"
 #include "framework/window_binding.h"
+#include "status/status_parser.h"
 
-class MainDialog : public WindowBinding, public MessageFilter, public IdleHandler {
+class MainDialog : public EngineProcess,
+                   public WindowBinding,
+                   public MessageFilter,
+                   public IdleHandler,
+                   private StatusSink {
 public:
     MainDialog() = default;
+    // Stops the engine before any member goes: the reader and watcher threads write into the
+    // parser's buffer and the controls until Stop has finished.
     ~MainDialog() override;
 
     // Creates the window (not yet shown); null when the template cannot be loaded.
@@ -23,8 +34,40 @@ protected:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;
 
+    // Engine hooks, on the runner's worker threads (OnStdout also on this thread for the text
+    // of a failed start).
+    void OnStdout(const char* text) override;
+    void OnTerminated() override;
+
 private:
-    void OnInitDialog();
+    void OnInitDialog(HWND hwnd);
+    void CentreOnWorkArea();
+    void SetIcons();
+    void LoadLogo();
+    void SetUpLink();
     bool OnCommand(int controlId);
+    void OnBrowse();
+    void OnStartStop();
+    void OnOpenFolder();
+    void OnForum();
     void OnExit();
+
+    void SetLabelText(int controlId, const char* text) override;
+    void SetProgressPosition(int position) override;
+
+    // Set once by the initialisation, before any engine run, and kept after the window has
+    // gone, so that worker threads read them without a race; writes to a dead window fail.
+    HWND m_hDialog = nullptr;
+    HWND m_hProgress = nullptr;
+
+    HICON m_hBigIcon = nullptr;    // owned; destroyed after the window
+    HICON m_hSmallIcon = nullptr;  // owned; destroyed after the window
+    HWND m_hLogo = nullptr;
+    HBITMAP m_hLogoBitmap = nullptr;  // owned; deleted at teardown
+    HyperLinkLabel m_link;
+    Text m_programDir;
+    // Holds m_pendingOutput, the engine output not yet consumed. Touched only by the parser,
+    // on the stdout reader thread (or on this thread for a failed start's text).
+    StatusParser m_pendingOutput;
+    bool m_downloading = false;  // toggled by every Start/Stop press, on this thread only
 };

@@ -1,0 +1,42 @@
+// The program folder's files and the engine command line.
+#include "app/program_paths.h"
+
+Text ProgramDirFromModulePath(const char* modulePath)
+{
+    if (!modulePath)
+        return Text();
+    const char* afterSlash = nullptr;
+    for (const char* p = modulePath; *p; p = NextChar(p)) {
+        if (*p == '\\')
+            afterSlash = p + 1;
+    }
+    if (!afterSlash)
+        return Text();
+    return Text(modulePath, static_cast<int>(afterSlash - modulePath));
+}
+
+Text SettingsFilePath(const Text& programDir)
+{
+    Text path(programDir);
+    path.Append("settings.ini");
+    return path;
+}
+
+Text BrandingFilePath(const Text& programDir)
+{
+    Text path(programDir);
+    path.Append("info.pyd");
+    return path;
+}
+
+Text EngineCommandLine(const Text& programDir, const Text& torrentName)
+{
+    Text line("\"");
+    line.Append(programDir.c_str());
+    line.Append("bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 ");
+    line.Append("\"");
+    line.Append(programDir.c_str());
+    line.Append(torrentName.c_str());
+    line.Append("\"");
+    return line;
+}
