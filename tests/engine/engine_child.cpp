@@ -9,7 +9,9 @@
 //   ticks                 a "." to standard output and error every 20 ms, until a write fails
 //   grandchild CMDS...    starts itself with the remaining commands (or "hang" when there
 //                         are none) on the same standard handles, prints
-//                         "grandchild <process id>" to standard output and error, and ends
+//                         "grandchild <process id>" to standard output and error, and hangs
+//                         (output written just before a child ends may be lost)
+//   await NAME            waits (at most 20 s) until the named event is set
 //   sleep MS, hang, exit N, crash (a write through a null pointer; the process ends with
 //                         the access violation's code, without a debugger)
 #include <windows.h>
@@ -115,7 +117,14 @@ int main(int argc, char** argv)
                 Sleep(20);
         } else if (command == "grandchild") {
             StartGrandchild(argc, argv, i + 1);
-            return 0;
+            Sleep(INFINITE);
+        } else if (command == "await") {
+            HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, value);
+            if (event) {
+                WaitForSingleObject(event, 20000);
+                CloseHandle(event);
+            }
+            ++i;
         } else if (command == "sleep") {
             Sleep(DWORD(std::atoi(value)));
             ++i;
