@@ -145,7 +145,7 @@ say "CPU, ${cpu_seconds} s idle window"
 idle=$(cpu_run 0)
 if [ -f "$work/app/bt.exe" ]; then
   say "CPU, ${cpu_seconds} s simulated download"
-  busy=$(cpu_run 1003)
+  busy=$(SPROUT_BT_RATE=1048576 cpu_run 1003)
   case "$busy" in "n/a (press had no effect)") busy="n/a (no Start)" ;; esac
 else
   busy="n/a (no bt.exe)"
@@ -161,11 +161,12 @@ rm -rf "${work:?}/save"
 
 # --- Stop durations
 say "Stop"
-stop_cases=("idle:Stop, idle runner (s)" "running:Stop, running engine (s)" "held:Stop, grandchild holds pipe (s)")
+stop_cases=("idle:Stop, idle runner (s)" "running:Stop, silent running engine (s)"
+            "ticking:Stop, engine printing each second (s)" "held:Stop, grandchild holds the pipes (s)")
 stops=""
 [ -f $bin/stop_bench.exe ] && stops=$(wine $bin/stop_bench.exe </dev/null 2>/dev/null | tr -d '\r')
 for c in "${stop_cases[@]}"; do
-  seconds=$(awk -v k="${c%%:*}" '$1 == k { print $2 }' <<<"$stops")
+  seconds=$(awk -v k="${c%%:*}" '$1 == k && $2 ~ /^[0-9.]+$/ { print $2 }' <<<"$stops")
   if [ -n "$seconds" ]; then
     row "${c#*:}" "$seconds" "0.800 .. 4.800" "-" "0.8 .. 4.8 s" "$(verdict "$seconds >= 0.8 && $seconds <= 4.8")"
   elif [ -f $bin/stop_bench.exe ]; then
@@ -208,5 +209,5 @@ done
           print line } }'
 echo "baselines: bare_dialog.exe (same dialog template, same toolchain and flags) for size and"
 echo "start-up (median of $startup_runs runs under Wine); an idle sprout.exe window over the same"
-echo "${cpu_seconds} s for CPU (bt.exe simulated, one status block per second); the runner's own"
-echo "bounds for Stop; memchr over the same bytes, in the same benchmark run, for the parser."
+echo "${cpu_seconds} s for CPU (the simulated bt.exe at 1 MB/s, one status block per second); the"
+echo "runner's own bounds for Stop; memchr over the same bytes, in the same run, for the parser."
