@@ -116,21 +116,33 @@ cpu_ticks() {
   set -- ${stat##*) }
   echo $(( ${12} + ${13} ))
 }
-# cpu_run <press-id>: CPU seconds sprout.exe uses over $cpu_seconds, or "n/a (why)".
+# The prefix's wineserver does the work of every Wine call that crosses processes.
+wineserver_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return 0; }
+  done
+  return 1
+}
+# cpu_run <press-id>: "<sprout.exe seconds> <wineserver seconds>" over $cpu_seconds, or "n/a (why)".
 cpu_run() {
-  local line pid t0 t1 result
+  local line pid server t0 t1 w0 w1 result hz
+  hz=$(getconf CLK_TCK)
   coproc PROBE { wine $bin/probe.exe hold "$1" "$appwin\\sprout.exe" demo.torrent 2>/dev/null; }
   exec {probe_in}>&"${PROBE[1]}"
   read -r -t 90 line <&"${PROBE[0]}" || line="no answer"
   line=${line%$'\r'}
-  if [ "$line" = ready ] && pid=$(unix_pid "$appwin\\sprout.exe") && t0=$(cpu_ticks "$pid"); then
+  if [ "$line" = ready ] && pid=$(unix_pid "$appwin\\sprout.exe") && server=$(wineserver_pid) \
+     && t0=$(cpu_ticks "$pid") && w0=$(cpu_ticks "$server"); then
     sleep "$cpu_seconds"
     t1=$(cpu_ticks "$pid") || t1=""
+    w1=$(cpu_ticks "$server") || w1=""
     echo go >&$probe_in
     read -r -t 60 line <&"${PROBE[0]}" || line="no answer"
     line=${line%$'\r'}
-    if [ "$line" = ok ] && [ -n "$t1" ]; then
-      result=$(calc "($t1 - $t0) / $(getconf CLK_TCK)" 3)
+    if [ "$line" = ok ] && [ -n "$t1" ] && [ -n "$w1" ]; then
+      result="$(calc "($t1 - $t0) / $hz" 3) $(calc "($w1 - $w0) / $hz" 3)"
     else
       result="n/a ($line)"
     fi
@@ -141,22 +153,33 @@ cpu_run() {
   wait "$PROBE_PID" 2>/dev/null
   echo "$result"
 }
+engine_run() {  # <knob=value>: cpu_run with Start pressed, the knob set for the engine only
+  [ -f "$work/app/bt.exe" ] || { echo "n/a (no bt.exe)"; return; }
+  local result
+  result=$(export "$1"; cpu_run 1003)
+  case "$result" in "n/a (press had no effect)") echo "n/a (no Start)" ;; *) echo "$result" ;; esac
+}
 say "CPU, ${cpu_seconds} s idle window"
 idle=$(cpu_run 0)
-if [ -f "$work/app/bt.exe" ]; then
-  say "CPU, ${cpu_seconds} s simulated download"
-  busy=$(SPROUT_BT_RATE=1048576 cpu_run 1003)
-  case "$busy" in "n/a (press had no effect)") busy="n/a (no Start)" ;; esac
-else
-  busy="n/a (no bt.exe)"
-fi
+say "CPU, ${cpu_seconds} s simulated download"
+busy=$(engine_run SPROUT_BT_RATE=1048576)
+say "CPU, ${cpu_seconds} s engine that prints nothing"
+silent=$(engine_run SPROUT_BT_HANG=1)
+percent() { echo "$1 ($(calc "100*$1/$cpu_seconds")%)"; }
+cpu_row() {  # <measure> <busy pair> <field> <target> <judged>
+  local value base
+  value=$(cut -d' ' -f"$3" <<<"$2")
+  base=$(cut -d' ' -f"$3" <<<"$idle")
+  case "$2$idle" in
+    *n/a*) row "$1" "${2%% [0-9]*}" "${idle%% [0-9]*} idle" "-" "$4" "-" ;;
+    *) row "$1" "$(percent "$value")" "$(percent "$base") idle" "+$(calc "$value - $base" 3) s" "$4" \
+           "$([ "$5" = yes ] && verdict "$value < $cpu_seconds/100" || echo -)" ;;
+  esac
+}
 cpu_target="< $(calc "$cpu_seconds/100" 2) s (1%)"
-case "$idle$busy" in
-  *n/a*) row "CPU over ${cpu_seconds} s download (s)" "$busy" "$idle idle" "-" "$cpu_target" "-" ;;
-  *) row "CPU over ${cpu_seconds} s download (s)" "$busy ($(calc "100*$busy/$cpu_seconds")%)" \
-         "$idle idle ($(calc "100*$idle/$cpu_seconds")%)" "+$(calc "$busy - $idle" 3) s" "$cpu_target" \
-         "$(verdict "$busy < $cpu_seconds/100")" ;;
-esac
+cpu_row "CPU over ${cpu_seconds} s download (s)" "$busy" 1 "$cpu_target" yes
+cpu_row "  same, engine prints nothing (s)" "$silent" 1 "-" no
+cpu_row "  wineserver during the download (s)" "$busy" 2 "-" no
 rm -rf "${work:?}/save"
 
 # --- Stop durations
