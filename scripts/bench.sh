@@ -103,7 +103,7 @@ unix_pid() {
   local p cmd i
   for i in $(seq 50); do
     for p in /proc/[0-9]*; do
-      cmd=$(tr '\0' ' ' <"$p/cmdline" 2>/dev/null) || continue
+      cmd=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
       case "$cmd" in "$1"*) echo "${p#/proc/}"; return 0 ;; esac
     done
     sleep 0.1
@@ -112,7 +112,7 @@ unix_pid() {
 }
 cpu_ticks() {
   local stat
-  stat=$(cat "/proc/$1/stat") || return 1
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
   set -- ${stat##*) }
   echo $(( ${12} + ${13} ))
 }
@@ -121,7 +121,7 @@ wineserver_pid() {
   local p
   for p in /proc/[0-9]*; do
     case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
-    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return 0; }
+    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return 0; }
   done
   return 1
 }
