@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark report: builds what it measures, then prints one table in which every figure of
 # sprout.exe stands next to a baseline measured in the same run, with its target and verdict.
-# Takes a few minutes, most of them two 30-second CPU runs. Not part of scripts/test.sh.
+# Takes about three minutes, most of them three 30-second CPU runs. Not part of scripts/test.sh.
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
