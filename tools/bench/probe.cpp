@@ -1,8 +1,11 @@
 // Measures a GUI program from outside, for the benchmark report:
 //   probe startup <exe> <arguments>          ms from CreateProcess to its dialog being visible
-//   probe cpu <seconds> <press-id> <exe> <arguments>
-//                                            CPU seconds the process uses over that many seconds
-//                                            after its dialog shows (press-id 0: press nothing)
+//   probe hold <press-id> <exe> <arguments>  starts the program, waits for its dialog, presses
+//                                            the button (press-id 0: nothing), prints "ready",
+//                                            then keeps it running until a line (or the end) of
+//                                            standard input, and prints "ok" if it ran throughout
+// The caller reads the CPU time itself: Wine reports none for other processes. A press counts
+// only when the button's text changes, and the run only when that text stays until the end.
 // The program runs in its own folder; it is ended through its exit button (1005).
 #include <windows.h>
 
@@ -54,13 +57,25 @@ HWND WaitForDialog(const PROCESS_INFORMATION& info, DWORD timeoutMs)
     return search.found;
 }
 
-double CpuSeconds(HANDLE process)
+std::string ControlText(HWND dialog, int id)
 {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return -1;
-    auto ticks = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    return double(ticks(kernel) + ticks(user)) / 1e7;
+    char text[128] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+// Presses the button and waits, bounded, for its text to change; returns the new text.
+std::string Press(HWND dialog, int id, DWORD timeoutMs)
+{
+    std::string before = ControlText(dialog, id);
+    PostMessageA(dialog, WM_COMMAND, WPARAM(id), 0);
+    DWORD start = GetTickCount();
+    std::string now = before;
+    while (now == before && GetTickCount() - start < timeoutMs) {
+        Sleep(10);
+        now = ControlText(dialog, id);
+    }
+    return now == before ? std::string() : now;
 }
 
 void Finish(PROCESS_INFORMATION& info, HWND dialog)
@@ -73,45 +88,63 @@ void Finish(PROCESS_INFORMATION& info, HWND dialog)
     CloseHandle(info.hProcess);
 }
 
+int Startup(const char* exe, const char* arguments)
+{
+    LARGE_INTEGER frequency, begin, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&begin);
+    PROCESS_INFORMATION info = {};
+    if (!Launch(exe, arguments, &info))
+        return 1;
+    HWND dialog = WaitForDialog(info, 30000);
+    QueryPerformanceCounter(&end);
+    Finish(info, dialog);
+    if (!dialog)
+        return 1;
+    std::printf("%.1f\n", double(end.QuadPart - begin.QuadPart) * 1000.0 / double(frequency.QuadPart));
+    return 0;
+}
+
+int Hold(int pressId, const char* exe, const char* arguments)
+{
+    PROCESS_INFORMATION info = {};
+    if (!Launch(exe, arguments, &info))
+        return 1;
+    HWND dialog = WaitForDialog(info, 30000);
+    if (!dialog) {
+        Finish(info, nullptr);
+        return 1;
+    }
+    std::string pressed;
+    if (pressId) {
+        pressed = Press(dialog, pressId, 5000);
+        if (pressed.empty()) {
+            std::printf("press had no effect\n");
+            Finish(info, dialog);
+            return 3;
+        }
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char line[16];
+    if (!std::fgets(line, sizeof(line), stdin))
+        line[0] = '\0';
+    bool alive = WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+    bool kept = !pressId || ControlText(dialog, pressId) == pressed;
+    std::printf(alive && kept ? "ok\n" : alive ? "press undone before the end\n" : "program ended\n");
+    std::fflush(stdout);
+    Finish(info, alive ? dialog : nullptr);
+    return alive && kept ? 0 : 4;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 4 && std::string(argv[1]) == "startup") {
-        LARGE_INTEGER frequency, begin, end;
-        QueryPerformanceFrequency(&frequency);
-        QueryPerformanceCounter(&begin);
-        PROCESS_INFORMATION info = {};
-        if (!Launch(argv[2], argv[3], &info))
-            return 1;
-        HWND dialog = WaitForDialog(info, 30000);
-        QueryPerformanceCounter(&end);
-        Finish(info, dialog);
-        if (!dialog)
-            return 1;
-        std::printf("%.1f\n", double(end.QuadPart - begin.QuadPart) * 1000.0 / double(frequency.QuadPart));
-        return 0;
-    }
-    if (argc >= 6 && std::string(argv[1]) == "cpu") {
-        DWORD seconds = DWORD(std::atoi(argv[2]));
-        int pressId = std::atoi(argv[3]);
-        PROCESS_INFORMATION info = {};
-        if (!Launch(argv[4], argv[5], &info))
-            return 1;
-        HWND dialog = WaitForDialog(info, 30000);
-        if (!dialog) {
-            Finish(info, nullptr);
-            return 1;
-        }
-        if (pressId)
-            PostMessageA(dialog, WM_COMMAND, WPARAM(pressId), 0);
-        double before = CpuSeconds(info.hProcess);
-        WaitForSingleObject(info.hProcess, seconds * 1000);
-        double after = CpuSeconds(info.hProcess);
-        Finish(info, dialog);
-        std::printf("%.3f\n", after - before);
-        return 0;
-    }
-    std::fprintf(stderr, "usage: probe startup <exe> <args> | probe cpu <seconds> <press-id> <exe> <args>\n");
+    if (argc >= 4 && std::string(argv[1]) == "startup")
+        return Startup(argv[2], argv[3]);
+    if (argc >= 5 && std::string(argv[1]) == "hold")
+        return Hold(std::atoi(argv[2]), argv[3], argv[4]);
+    std::fprintf(stderr, "usage: probe startup <exe> <args> | probe hold <press-id> <exe> <args>\n");
     return 2;
 }

@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# The benchmark report: builds what it measures, then prints one table in which every figure of
+# sprout.exe stands next to a baseline measured in the same run, with its target and verdict.
+# Takes about three minutes, most of them three 30-second CPU runs. Not part of scripts/test.sh.
+set -uo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+"$repo/scripts/setup.sh" >/dev/null || exit 1
+. "$repo/scripts/wine-env.sh"
+. "$repo/scripts/display.sh"
+jobs=$(nproc)
+cpu_seconds=30
+startup_runs=10
+
+say() { echo "== $*" >&2; }
+
+# build <dir> <targets...> -- <cmake-args...>: configures, then builds the targets it has.
+build() {
+  local dir=$1; shift
+  local targets=()
+  while [ "$1" != -- ]; do targets+=("$1"); shift; done
+  shift
+  mkdir -p "$dir"
+  cmake -S "$repo" -B "$dir" "$@" >"$dir/configure.log" 2>&1 || { tail -n 40 "$dir/configure.log" >&2; return 1; }
+  local known present=()
+  known=$(cmake --build "$dir" --target help 2>/dev/null)
+  for t in "${targets[@]}"; do
+    grep -qE "^\.\.\. $t( |$)" <<<"$known" && present+=("$t")
+  done
+  cmake --build "$dir" -j"$jobs" --target "${present[@]}" >"$dir/build.log" 2>&1 \
+    || { grep -E -A5 'error|Error' "$dir/build.log" | head -n 80 >&2; return 1; }
+}
+
+say "building (build/win, build/bench)"
+build build/win sprout bare_dialog probe bt stop_bench -- -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32.cmake" || exit 1
+build build/bench status_parser_bench -- -DCMAKE_BUILD_TYPE=Release -DSPROUT_BENCH=ON || exit 1
+bin=build/win/bin
+
+# Arithmetic and formatting through awk: calc <expression>, as %.<digits>f.
+calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
+verdict() { awk "BEGIN { print ($1) ? \"met\" : \"missed\" }"; }
+
+rows=()
+row() { rows+=("$(printf '%s\t' "$@")"); }
+na() { row "$1" "$2" "-" "-" "${3:--}" "-"; }
+
+# --- size and imported DLLs
+say "size and imports"
+strip_size() { i686-w64-mingw32-strip -o "$2" "$1" && stat -c %s "$2"; }
+imports() { i686-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f; }
+work=build/bench/run
+rm -rf "$work"
+mkdir -p "$work/app" "$work/save" "$work/payload"
+size_s=$(stat -c %s $bin/sprout.exe)
+size_b=$(stat -c %s $bin/bare_dialog.exe)
+row "file size (bytes)" "$size_s" "$size_b" "$(calc "$size_s/$size_b")x" "<= 1.5x" "$(verdict "$size_s <= 1.5*$size_b")"
+strip_s=$(strip_size $bin/sprout.exe "$work/sprout-stripped.exe")
+strip_b=$(strip_size $bin/bare_dialog.exe "$work/bare-stripped.exe")
+row "stripped size (bytes)" "$strip_s" "$strip_b" "$(calc "$strip_s/$strip_b")x" "<= 1.5x" "$(verdict "$strip_s <= 1.5*$strip_b")"
+dll_s=$(imports $bin/sprout.exe)
+dll_b=$(imports $bin/bare_dialog.exe)
+extra=$(comm -23 <(tr 'A-Z' 'a-z' <<<"$dll_s") <(tr 'A-Z' 'a-z' <<<"$dll_b") | tr '\n' ' ')
+n_s=$(wc -l <<<"$dll_s")
+n_b=$(wc -l <<<"$dll_b")
+row "imported DLLs" "$n_s (+ ${extra% })" "$n_b ($(tr '\n' ' ' <<<"$dll_b" | sed 's/ $//'))" "$(calc "$n_s/$n_b")x" "-" "-"
+
+# --- start-up time under Wine. The display comes first: Wine's desktop binds to it on the
+# first Wine command, and without one no window ever shows.
+sprout_ensure_display || exit 1
+wineserver -p >/dev/null 2>&1 || true
+wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+cp $bin/sprout.exe $bin/bare_dialog.exe "$work/app/"
+[ -f $bin/bt.exe ] && cp $bin/bt.exe "$work/app/"
+appwin=$(winepath -w "$work/app")
+savewin=$(winepath -w "$work/save")
+truncate -s 256M "$work/payload/demo.bin"
+mktorrent -l 20 -a http://127.0.0.1:6969/announce -o "$work/app/demo.torrent" "$work/payload/demo.bin" >/dev/null
+rm -f "$work/payload/demo.bin"
+printf '[demo.torrent]\r\nPath=%s\\\r\n' "$savewin" >"$work/app/settings.ini"
+
+say "start-up, $startup_runs runs each"
+startup() { wine $bin/probe.exe startup "$appwin\\$1" demo.torrent </dev/null 2>/dev/null | tr -d '\r'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+startup sprout.exe >/dev/null
+startup bare_dialog.exe >/dev/null
+times_s=()
+times_b=()
+for _ in $(seq "$startup_runs"); do
+  times_b+=("$(startup bare_dialog.exe)")
+  times_s+=("$(startup sprout.exe)")
+done
+med_s=$(printf '%s\n' "${times_s[@]}" | grep -E '^[0-9.]+$' | median)
+med_b=$(printf '%s\n' "${times_b[@]}" | grep -E '^[0-9.]+$' | median)
+if [ -n "$med_s" ] && [ -n "$med_b" ]; then
+  row "start-up to visible dialog (ms)" "$med_s" "$med_b" "$(calc "$med_s/$med_b")x" "<= 1.5x" "$(verdict "$med_s <= 1.5*$med_b")"
+else
+  na "start-up to visible dialog (ms)" "n/a (dialog not seen)" "<= 1.5x"
+fi
+
+# --- CPU time over 30 s, read from /proc: Wine reports no times for other processes.
+# The Wine process of a program started by the probe shows its Windows path first in cmdline.
+unix_pid() {
+  local p cmd i
+  for i in $(seq 50); do
+    for p in /proc/[0-9]*; do
+      cmd=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
+      case "$cmd" in "$1"*) echo "${p#/proc/}"; return 0 ;; esac
+    done
+    sleep 0.1
+  done
+  return 1
+}
+cpu_ticks() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  set -- ${stat##*) }
+  echo $(( ${12} + ${13} ))
+}
+# The prefix's wineserver does the work of every Wine call that crosses processes.
+wineserver_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
+    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return 0; }
+  done
+  return 1
+}
+# cpu_run <press-id>: "<sprout.exe seconds> <wineserver seconds>" over $cpu_seconds, or "n/a (why)".
+cpu_run() {
+  local line pid server t0 t1 w0 w1 result hz
+  hz=$(getconf CLK_TCK)
+  coproc PROBE { wine $bin/probe.exe hold "$1" "$appwin\\sprout.exe" demo.torrent 2>/dev/null; }
+  exec {probe_in}>&"${PROBE[1]}"
+  read -r -t 90 line <&"${PROBE[0]}" || line="no answer"
+  line=${line%$'\r'}
+  if [ "$line" = ready ] && pid=$(unix_pid "$appwin\\sprout.exe") && server=$(wineserver_pid) \
+     && t0=$(cpu_ticks "$pid") && w0=$(cpu_ticks "$server"); then
+    sleep "$cpu_seconds"
+    t1=$(cpu_ticks "$pid") || t1=""
+    w1=$(cpu_ticks "$server") || w1=""
+    echo go >&$probe_in
+    read -r -t 60 line <&"${PROBE[0]}" || line="no answer"
+    line=${line%$'\r'}
+    if [ "$line" = ok ] && [ -n "$t1" ] && [ -n "$w1" ]; then
+      result="$(calc "($t1 - $t0) / $hz" 3) $(calc "($w1 - $w0) / $hz" 3)"
+    else
+      result="n/a ($line)"
+    fi
+  else
+    result="n/a ($line)"
+  fi
+  exec {probe_in}>&-
+  wait "$PROBE_PID" 2>/dev/null
+  echo "$result"
+}
+engine_run() {  # <knob=value>: cpu_run with Start pressed, the knob set for the engine only
+  [ -f "$work/app/bt.exe" ] || { echo "n/a (no bt.exe)"; return; }
+  local result
+  result=$(export "$1"; cpu_run 1003)
+  case "$result" in "n/a (press had no effect)") echo "n/a (no Start)" ;; *) echo "$result" ;; esac
+}
+say "CPU, ${cpu_seconds} s idle window"
+idle=$(cpu_run 0)
+say "CPU, ${cpu_seconds} s simulated download"
+busy=$(engine_run SPROUT_BT_RATE=1048576)
+say "CPU, ${cpu_seconds} s engine that prints nothing"
+silent=$(engine_run SPROUT_BT_HANG=1)
+percent() { echo "$1 ($(calc "100*$1/$cpu_seconds")%)"; }
+cpu_row() {  # <measure> <busy pair> <field> <target> <judged>
+  local value base
+  value=$(cut -d' ' -f"$3" <<<"$2")
+  base=$(cut -d' ' -f"$3" <<<"$idle")
+  case "$2$idle" in
+    *n/a*) row "$1" "${2%% [0-9]*}" "${idle%% [0-9]*} idle" "-" "$4" "-" ;;
+    *) row "$1" "$(percent "$value")" "$(percent "$base") idle" "+$(calc "$value - $base" 3) s" "$4" \
+           "$([ "$5" = yes ] && verdict "$value < $cpu_seconds/100" || echo -)" ;;
+  esac
+}
+cpu_target="< $(calc "$cpu_seconds/100" 2) s (1%)"
+cpu_row "CPU over ${cpu_seconds} s download (s)" "$busy" 1 "$cpu_target" yes
+cpu_row "  same, engine prints nothing (s)" "$silent" 1 "-" no
+cpu_row "  wineserver during the download (s)" "$busy" 2 "-" no
+rm -rf "${work:?}/save"
+
+# --- Stop durations
+say "Stop"
+stop_cases=("idle:Stop, idle runner (s)" "running:Stop, silent running engine (s)"
+            "ticking:Stop, engine printing each second (s)" "held:Stop, grandchild holds the pipes (s)")
+stops=""
+[ -f $bin/stop_bench.exe ] && stops=$(wine $bin/stop_bench.exe </dev/null 2>/dev/null | tr -d '\r')
+for c in "${stop_cases[@]}"; do
+  seconds=$(awk -v k="${c%%:*}" '$1 == k && $2 ~ /^[0-9.]+$/ { print $2 }' <<<"$stops")
+  if [ -n "$seconds" ]; then
+    row "${c#*:}" "$seconds" "0.800 .. 4.800" "-" "0.8 .. 4.8 s" "$(verdict "$seconds >= 0.8 && $seconds <= 4.8")"
+  elif [ -f $bin/stop_bench.exe ]; then
+    na "${c#*:}" "n/a (case did not run)" "0.8 .. 4.8 s"
+  else
+    na "${c#*:}" "n/a (not built)" "0.8 .. 4.8 s"
+  fi
+done
+
+# --- Parser against memchr, from the Google Benchmark binary's CSV
+say "parser"
+csv=$(build/bench/tests/status/status_parser_bench --benchmark_format=csv 2>/dev/null)
+field() {  # benchmark column -> value in ns
+  awk -F, -v b="\"$1\"" -v c="$2" '
+    NR == 1 { for (i = 1; i <= NF; i++) { gsub(/"/, "", $i); col[$i] = i } next }
+    $1 == b { printf "%.4f", $col[c] * 1e9 }' <<<"$csv"
+}
+per_block=$(field StatusBlocks time_per_block)
+per_block_m=$(field MemchrFloor/blocks time_per_block)
+row "parser per status block (ns)" "$(calc "$per_block" 1)" "$(calc "$per_block_m" 2) memchr" \
+    "$(calc "$per_block/$per_block_m" 0)x" "-" "-"
+for c in "StatusBlocks:blocks:parser per byte, status blocks (ns)" \
+         "FloodWithoutGate:flood:parser per byte, flood (ns)" \
+         "FloodGateShutAtIndexZero:flood:parser per byte, flood, gate shut (ns)"; do
+  name=${c%%:*}; rest=${c#*:}
+  mine=$(field "$name" time_per_byte)
+  floor=$(field "MemchrFloor/${rest%%:*}" time_per_byte)
+  row "${rest#*:}" "$(calc "$mine" 3)" "$(calc "$floor" 4) memchr" "$(calc "$mine/$floor" 0)x" "<= 10x" \
+      "$(verdict "$mine <= 10*$floor")"
+done
+
+# --- the table
+{
+  printf 'measure\tsprout.exe\tbaseline\tratio\ttarget\tverdict\t\n'
+  printf '%s\n' "${rows[@]}"
+} | awk -F'\t' '
+  { for (i = 1; i < NF; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } cols[NR] = NF - 1 }
+  END { for (r = 1; r <= NR; r++) { line = ""
+          for (i = 1; i <= cols[r]; i++) line = line sprintf(i < cols[r] ? "%-" width[i] "s  " : "%s", cell[r, i])
+          print line } }'
+echo "baselines: bare_dialog.exe (same dialog template, same toolchain and flags) for size and"
+echo "start-up (median of $startup_runs runs under Wine); an idle sprout.exe window over the same"
+echo "${cpu_seconds} s for CPU (the simulated bt.exe at 1 MB/s, one status block per second); the"
+echo "runner's own bounds for Stop; memchr over the same bytes, in the same run, for the parser."
