@@ -1,0 +1,248 @@
+// bt.exe, the simulated engine: reads the torrent, "downloads" its payload into the working
+// directory at the rate of SPROUT_BT_RATE and prints a status block every display interval,
+// then seeds until it is stopped. The test knobs of knobs.h bend it for the tests.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tools/btsim/command_line.h"
+#include "tools/btsim/knobs.h"
+#include "tools/btsim/session.h"
+#include "tools/btsim/status_block.h"
+#include "tools/btsim/torrent.h"
+#include "tools/btsim/win_make_torrent.h"
+#include "tools/btsim/win_payload_store.h"
+
+namespace {
+
+enum ExitCode { kTrouble = 1, kUsage = 2, kBadKnob = 3 };
+
+// Raw writes, no C runtime buffering: every write reaches the pipe at once.
+void Put(DWORD stream, const std::string& bytes)
+{
+    HANDLE handle = GetStdHandle(stream);
+    DWORD written = 0;
+    if (handle && handle != INVALID_HANDLE_VALUE && !bytes.empty())
+        ::WriteFile(handle, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+void Complain(const std::string& message) { Put(STD_ERROR_HANDLE, "bt.exe: " + message + "\r\n"); }
+
+void Crash()
+{
+    int* volatile nowhere = nullptr;
+    *nowhere = 1;
+}
+
+void Append(const std::string& path, const std::string& text)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void Record(const std::string& path)
+{
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof(directory), directory);
+    Append(path, std::string("command line: ") + GetCommandLineA() + "\r\nworking directory: "
+                     + directory + "\r\n");
+}
+
+// Stdin reader thread: reports each read to the record file, or to standard error.
+DWORD WINAPI ReportStdin(void* parameter)
+{
+    const Knobs& knobs = *static_cast<const Knobs*>(parameter);
+    auto report = [&knobs](const std::string& line) {
+        if (knobs.recordPath.empty())
+            Put(STD_ERROR_HANDLE, line);
+        else
+            Append(knobs.recordPath, line);
+    };
+    char buffer[256];
+    DWORD got = 0;
+    while (::ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof(buffer), &got, nullptr)) {
+        if (got == 0)
+            break;
+        report("stdin: " + std::to_string(got) + " bytes: " + std::string(buffer, got) + "\r\n");
+    }
+    DWORD error = GetLastError();
+    report(error == ERROR_BROKEN_PIPE || error == ERROR_SUCCESS || error == ERROR_HANDLE_EOF
+               ? std::string("stdin: end of file\r\n")
+               : "stdin: error " + std::to_string(error) + "\r\n");
+    return 0;
+}
+
+bool StartGrandchild(int lingerMs)
+{
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, sizeof(program));
+    std::string commandLine = std::string("\"") + program + "\" --linger "
+                              + std::to_string(lingerMs / 1000.0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 64 * 1024 * 1024;
+    DWORD got = 0;
+    if (ok) {
+        bytes->resize(size_t(size.QuadPart));
+        ok = bytes->empty()
+             || (::ReadFile(file, &(*bytes)[0], DWORD(bytes->size()), &got, nullptr)
+                 && got == bytes->size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+void Flood(const Knobs& knobs, const Torrent& torrent)
+{
+    std::string text;
+    if (knobs.floodMode == FloodMode::Blocks) {
+        StatusFigures figures;
+        figures.name = torrent.name;
+        figures.total = torrent.TotalLength();
+        text = FormatStatusBlock(figures);
+    } else {
+        for (int line = 0; line < 64; ++line)
+            text += "flood flood flood flood flood flood flood flood flood flood flood\r\n";
+    }
+    DWORD stream = knobs.floodMode == FloodMode::Stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < DWORD(knobs.floodMs))
+        Put(stream, text);
+}
+
+void PutBlock(const std::string& block, const Knobs& knobs)
+{
+    bool first = true;
+    for (const std::string& piece : SplitForWriting(block, knobs)) {
+        if (!first && knobs.splitPauseMs > 0)
+            Sleep(DWORD(knobs.splitPauseMs));
+        first = false;
+        Put(STD_OUTPUT_HANDLE, piece);
+    }
+}
+
+void AfterBlocks(int blocks, const Knobs& knobs)
+{
+    if (blocks == knobs.crashAfter)
+        Crash();
+    if (blocks == knobs.exitAfter)
+        ExitProcess(UINT(knobs.exitCode));
+}
+
+int RunEngine(const CommandLine& line, const Knobs& knobs)
+{
+    if (!knobs.recordPath.empty())
+        Record(knobs.recordPath);
+    if (!knobs.stderrText.empty())
+        Put(STD_ERROR_HANDLE, knobs.stderrText + "\r\n");
+    while (knobs.hang)
+        Sleep(INFINITE);
+    if (knobs.grandchildMs > 0) {
+        if (!StartGrandchild(knobs.grandchildMs))
+            Complain("cannot start the grandchild");
+        if (knobs.exitAfter < 0)
+            return knobs.exitCode;
+    }
+    if (knobs.readStdin) {
+        HANDLE reader = CreateThread(nullptr, 0, ReportStdin, const_cast<Knobs*>(&knobs), 0, nullptr);
+        if (reader)
+            CloseHandle(reader);
+    }
+    AfterBlocks(0, knobs);
+
+    std::string bytes, error;
+    if (!ReadWholeFile(line.torrentPath, &bytes)) {
+        Complain("cannot read torrent file " + line.torrentPath);
+        return kTrouble;
+    }
+    Torrent torrent;
+    if (!ParseTorrent(bytes, &torrent, &error)) {
+        Complain(line.torrentPath + ": " + error);
+        return kTrouble;
+    }
+    if (knobs.floodMs > 0)
+        Flood(knobs, torrent);
+
+    WinPayloadStore store;
+    Session session(torrent, store, knobs.bytesPerSecond);
+    if (!session.Start(&error)) {
+        Complain(error);
+        return kTrouble;
+    }
+    DWORD start = GetTickCount();
+    for (int blocks = 1;; ++blocks) {
+        std::string block;
+        if (!session.Tick(int64_t(GetTickCount() - start), &block, &error)) {
+            Complain(error);
+            return kTrouble;
+        }
+        PutBlock(block, knobs);
+        AfterBlocks(blocks, knobs);
+        // Wake at the interval's boundary, so that slow writes do not stretch the interval.
+        DWORD due = DWORD(int64_t(blocks) * line.displayIntervalMs);
+        DWORD now = GetTickCount() - start;
+        if (now < due)
+            Sleep(due - now);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(argc, argv, &line, &error)) {
+        Put(STD_ERROR_HANDLE, "bt.exe: " + error + "\r\n" + UsageText());
+        return kUsage;
+    }
+    switch (line.mode) {
+    case CommandLine::Mode::Help:
+        Put(STD_OUTPUT_HANDLE, std::string(UsageText()) + "\n" + KnobsHelp());
+        return 0;
+    case CommandLine::Mode::MakeTorrent:
+        if (!MakeTorrentFile(line.payloadPath, line.outputPath, line.announce, &error)) {
+            Complain(error);
+            return kTrouble;
+        }
+        return 0;
+    case CommandLine::Mode::Linger:
+        Sleep(DWORD(line.lingerMs));
+        return 0;
+    case CommandLine::Mode::Engine:
+        break;
+    }
+    Knobs knobs;
+    if (!ReadKnobs([](const char* name) -> const char* { return std::getenv(name); }, &knobs,
+                   &error)) {
+        Complain(error);
+        return kBadKnob;
+    }
+    return RunEngine(line, knobs);
+}
