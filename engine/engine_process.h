@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <atomic>
+
+class EngineRun;
+
 class EngineProcess {
 public:
     EngineProcess();
@@ -20,6 +24,10 @@ public:
     // The stop sequence: callable at any time, any number of times. Blocks 0.8 s to 4.8 s.
     void Stop();
 
+    // Replaces the GetVersion test that tells the 9x family (true) from the NT family, so
+    // that tests can take Stop's 9x path; null puts GetVersion back.
+    static void SetFamilyTestForTesting(bool (*isWin9xFamily)());
+
 protected:
     // Hooks, empty here. All but OnStarted (and the failed-start text) arrive on worker threads.
     virtual void OnStarted(const char* commandLine);
@@ -28,6 +36,46 @@ protected:
     virtual void OnTerminated();
 
     // For a derived destructor that must see the runner stopped before its own members go:
-    // makes the hooks inert and runs Stop. The base destructor does it again harmlessly.
+    // makes the hooks inert, waits until no hook call is left in flight, and runs Stop.
+    // The base destructor then finds it done and does not stop a second time.
     void Shutdown();
+
+private:
+    static HANDLE LaunchChild(const char* commandLine, HANDLE childStdout, HANDLE childStdin,
+                              HANDLE childStderr, int showFlag);
+    static DWORD WINAPI StdoutReaderMain(void* run);
+    static DWORD WINAPI StderrReaderMain(void* run);
+    static DWORD WINAPI WatcherMain(void* run);
+    static void ReadLoop(EngineRun* run, int worker);
+    static void WatchLoop(EngineRun* run);
+    static void RaiseHook(EngineRun* run, int worker, const char* text);
+
+    HANDLE StartWorker(LPTHREAD_START_ROUTINE main, int worker);
+    void EndReader(HANDLE& thread, int worker);
+    void RetireRun();
+    void FreeEndedRuns();
+    bool HookInFlight() const;
+    void WaitForHooksInFlight() const;
+
+    HANDLE m_hStopEvent;
+    HANDLE m_hChildStdin;
+    HANDLE m_hChildStdout;
+    HANDLE m_hChildStderr;
+    HANDLE m_hStdinWrite;
+    HANDLE m_hStdoutRead;
+    HANDLE m_hStderrRead;
+    HANDLE m_hStdoutThread;
+    HANDLE m_hStderrThread;
+    HANDLE m_hWatchThread;
+    HANDLE m_hProcess;
+
+    // The run in progress (from a successful Start to the Stop that ends it), and the runs
+    // Stop has given up while some of their workers still lived. Runner's thread only.
+    EngineRun* m_run;
+    EngineRun* m_retiredRuns;
+    bool m_shutDown;  // Shutdown has run and nothing was started since
+
+    // A run is in progress; the signal on which the workers end. Stored only as 0 or 1.
+    static std::atomic<long> s_running;
+    static bool (*s_isWin9xFamily)();
 };

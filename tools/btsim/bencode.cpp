@@ -77,9 +77,10 @@ private:
         size_t first = m_pos;
         uint64_t magnitude = 0;
         while (!AtEnd() && m_bytes[m_pos] >= '0' && m_bytes[m_pos] <= '9') {
-            if (magnitude > (UINT64_MAX - 9) / 10 || magnitude * 10 + 9 > uint64_t(INT64_MAX))
+            uint64_t digit = uint64_t(m_bytes[m_pos] - '0');
+            if (magnitude > (uint64_t(INT64_MAX) - digit) / 10)
                 return Fail("number too large");
-            magnitude = magnitude * 10 + uint64_t(m_bytes[m_pos] - '0');
+            magnitude = magnitude * 10 + digit;
             ++m_pos;
         }
         size_t digits = m_pos - first;

@@ -1,0 +1,165 @@
+// EngineProcess with real children: stopping an idle runner, a program that cannot start
+// (with long command lines), a child that ends by itself, and a child stopped while it runs.
+#include "engine/engine_process.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/engine/recording_runner.h"
+
+namespace {
+
+// How long Stop blocks, in milliseconds; the tick count is too coarse for the lower bound.
+DWORD StopMilliseconds(EngineProcess& runner)
+{
+    LARGE_INTEGER frequency, before, after;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&before);
+    runner.Stop();
+    QueryPerformanceCounter(&after);
+    return DWORD((after.QuadPart - before.QuadPart) * 1000 / frequency.QuadPart);
+}
+
+bool Contains(const std::vector<DWORD>& ids, DWORD id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// The failure text for a command line as long as `length` (a missing program).
+std::string FailureTextFor(RecordingRunner& runner, const std::string& commandLine)
+{
+    EXPECT_EQ(0, runner.Start(commandLine.c_str(), 0));
+    std::string text = runner.Out();
+    runner.Stop();
+    return text;
+}
+
+}  // namespace
+
+TEST(EngineProcess, StopOnANeverStartedRunnerCallsNoHookAndPausesItsFixedTime)
+{
+    RecordingRunner runner;
+    for (int pass = 0; pass < 2; ++pass) {
+        DWORD ms = StopMilliseconds(runner);
+        EXPECT_GE(ms, 795u) << "pass " << pass;
+        EXPECT_LT(ms, 4800u) << "pass " << pass;
+    }
+    EXPECT_EQ("", runner.Out());
+    EXPECT_EQ("", runner.Err());
+    EXPECT_EQ(0, runner.Started());
+    EXPECT_EQ(0, runner.Terminated());
+}
+
+TEST(EngineProcess, AMissingProgramReportsOnTheCallingThreadAndStartsNothing)
+{
+    RecordingRunner runner;
+    std::string commandLine = "\"C:\\sprout-no-such-folder\\bt.exe\" --minport 8888";
+    size_t threadsBefore = OwnThreadIds().size();
+    EXPECT_EQ(0, runner.Start(commandLine.c_str(), 0));
+    EXPECT_EQ(threadsBefore, OwnThreadIds().size());
+    EXPECT_EQ("Unable to start " + commandLine + "\n", runner.Out());
+    EXPECT_EQ(std::vector<DWORD>{GetCurrentThreadId()}, runner.StdoutThreads());
+    EXPECT_EQ(0, runner.Started());
+    runner.Stop();
+    EXPECT_EQ(0, runner.Terminated());
+    EXPECT_EQ(1u, runner.OutChunks().size());
+}
+
+TEST(EngineProcess, TheFailureTextOfALongCommandLineIsCutToItsBufferOnACharacterBoundary)
+{
+    const std::string prefix = "Unable to start ";
+    const std::string program = "\"C:\\sprout-no-such-folder\\bt.exe\" ";
+    for (size_t length : {size_t(1024), size_t(32000)}) {
+        RecordingRunner runner;
+        std::string commandLine = program + std::string(length - program.size(), 'x');
+        std::string text = FailureTextFor(runner, commandLine);
+        ASSERT_EQ(255u, text.size()) << length;
+        EXPECT_EQ(prefix + commandLine.substr(0, 238) + "\n", text) << length;
+    }
+
+    // 237 single bytes, then a two-byte character that would end one byte past the room.
+    RecordingRunner runner;
+    std::string ascii = program + std::string(237 - program.size(), 'y');
+    std::string text = FailureTextFor(runner, ascii + "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(prefix + ascii + "\n", text);
+}
+
+TEST(EngineProcess, AChildThatEndsByItselfDeliversItsOutputAndKeepsItsExitCode)
+{
+    struct Case {
+        const char* commands;
+        DWORD exitCode;
+    };
+    for (Case c : {Case{"pid out one out two err three out four exit 7", 7},
+                   Case{"pid out one out two err three out four crash", 0xC0000005}}) {
+        SCOPED_TRACE(c.commands);
+        RecordingRunner runner;
+        std::string commandLine = ChildCommand(c.commands);
+        ASSERT_EQ(1, runner.Start(commandLine.c_str(), 0));
+        EXPECT_EQ(commandLine, runner.StartedWith());
+        HANDLE child = runner.OpenChild();
+        ASSERT_NE(nullptr, child);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 10000));
+        ASSERT_TRUE(runner.WaitForTerminated());
+        // The runner holds the child's write ends until Stop, so the readers keep reading
+        // what the child wrote before it ended.
+        ASSERT_TRUE(runner.WaitForOut("four\n"));
+        ASSERT_TRUE(runner.WaitForErr("three\n"));
+
+        std::string out = runner.Out();
+        EXPECT_EQ(out.find("pid "), 0u);
+        EXPECT_NE(std::string::npos, out.find("\none\ntwo\nfour\n"));
+        EXPECT_EQ("three\n", runner.Err());
+        EXPECT_EQ(1, runner.Terminated());
+
+        DWORD caller = GetCurrentThreadId();
+        ASSERT_EQ(1u, runner.StdoutThreads().size());
+        ASSERT_EQ(1u, runner.StderrThreads().size());
+        ASSERT_EQ(1u, runner.TerminatedThreads().size());
+        DWORD outThread = runner.StdoutThreads()[0];
+        DWORD errThread = runner.StderrThreads()[0];
+        DWORD watchThread = runner.TerminatedThreads()[0];
+        EXPECT_NE(caller, outThread);
+        EXPECT_NE(caller, errThread);
+        EXPECT_NE(caller, watchThread);
+        EXPECT_NE(outThread, errThread);
+        EXPECT_NE(outThread, watchThread);
+        EXPECT_NE(errThread, watchThread);
+
+        runner.Stop();
+        EXPECT_EQ(c.exitCode, ExitCodeOf(child, true));
+        EXPECT_EQ(out, runner.Out());
+        EXPECT_EQ(1, runner.Terminated());
+        HANDLE reader = runner.StdoutReader();
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reader, 0));
+        EXPECT_EQ(0u, ExitCodeOf(reader, false));
+        CloseHandle(child);
+    }
+}
+
+TEST(EngineProcess, StopEndsARunningChildWithExitCodeOneAfterOneTerminatedHook)
+{
+    RecordingRunner runner;
+    ASSERT_EQ(1, runner.Start(ChildCommand("pid ticks").c_str(), 0));
+    HANDLE child = runner.OpenChild();
+    ASSERT_NE(nullptr, child);
+    ASSERT_TRUE(runner.WaitForErr("."));
+    EXPECT_EQ(0, runner.Terminated());
+    EXPECT_EQ(STILL_ACTIVE, ExitCodeOf(child, true));
+
+    DWORD ms = StopMilliseconds(runner);
+    EXPECT_GE(ms, 795u);
+    EXPECT_LE(ms, 4900u);
+    EXPECT_EQ(1, runner.Terminated());
+    EXPECT_FALSE(Contains(runner.TerminatedThreads(), GetCurrentThreadId()));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 0));
+    EXPECT_EQ(1u, ExitCodeOf(child, true));
+    // On the NT family the readers end by themselves.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(runner.StdoutReader(), 2000));
+    EXPECT_EQ(0u, ExitCodeOf(runner.StdoutReader(), false));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(runner.StderrReader(), 2000));
+    EXPECT_EQ(0u, ExitCodeOf(runner.StderrReader(), false));
+    CloseHandle(child);
+}
