@@ -65,17 +65,20 @@ bool MeasureProcess(HANDLE process, DWORD processId, ProcessFigures* figures)
         return false;
     figures->workingSet = memory.WorkingSetSize;
     figures->peakWorkingSet = memory.PeakWorkingSetSize;
+    figures->privateBytes = memory.PagefileUsage;
     figures->threads = CountThreads(processId);
     return figures->threads != 0;
 }
 
 std::string Describe(const ProcessFigures& figures)
 {
-    char text[128];
-    std::snprintf(text, sizeof(text), "%lu handles, %lu threads, working set %lu KB (peak %lu KB)",
+    char text[160];
+    std::snprintf(text, sizeof(text),
+                  "%lu handles, %lu threads, working set %lu KB (peak %lu KB), private %lu KB",
                   figures.handles, figures.threads,
                   static_cast<unsigned long>(figures.workingSet / 1024),
-                  static_cast<unsigned long>(figures.peakWorkingSet / 1024));
+                  static_cast<unsigned long>(figures.peakWorkingSet / 1024),
+                  static_cast<unsigned long>(figures.privateBytes / 1024));
     return text;
 }
 

@@ -14,6 +14,7 @@ struct ProcessFigures {
     DWORD threads = 0;
     SIZE_T workingSet = 0;
     SIZE_T peakWorkingSet = 0;
+    SIZE_T privateBytes = 0;  // committed memory of its own
 };
 
 // False when any of the figures cannot be read.

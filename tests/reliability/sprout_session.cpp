@@ -69,12 +69,28 @@ SproutSession::~SproutSession()
     EndProcesses(ProcessesFromFolder());
 }
 
-bool SproutSession::Open(const std::string& arguments, const std::string& workDir)
+::testing::AssertionResult SproutSession::Open(const std::string& arguments,
+                                               const std::string& workDir)
 {
+    if (m_sprout->ProcessId()) {
+        std::vector<DWORD> left = Descendants(m_sprout->ProcessId());
+        m_sprout.reset(new driver::SproutProcess);
+        EndProcesses(left);
+    }
     if (!m_sprout->Launch(m_folder.File("sprout.exe"), arguments,
                           workDir.empty() ? m_folder.Path() : workDir))
-        return false;
-    return m_sprout->WaitForDialog() != nullptr;
+        return ::testing::AssertionFailure() << "sprout.exe did not start: " << GetLastError();
+    if (m_sprout->WaitForDialog())
+        return ::testing::AssertionSuccess();
+    DWORD code = 0;
+    if (m_sprout->WaitForExit(0, &code))
+        return ::testing::AssertionFailure() << "sprout.exe ended with " << code << " and no window";
+    return ::testing::AssertionFailure() << "sprout.exe shows no window";
+}
+
+bool SproutSession::AddTorrent(const std::string& name) const
+{
+    return driver::WriteFile(m_folder.File(name), TestTorrent());
 }
 
 DWORD SproutSession::Click(int controlId, DWORD timeoutMs)

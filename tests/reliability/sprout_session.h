@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/driver/driver.h"
 #include "tests/reliability/engine_knobs.h"
 
@@ -35,8 +37,11 @@ public:
     std::string SaveFolder() const { return m_folder.File("save\\"); }
 
     // Starts sprout.exe with these arguments in workDir (the program folder when empty) and
-    // waits for its window. False when no window shows up.
-    bool Open(const std::string& arguments = "movie.torrent", const std::string& workDir = "");
+    // waits for its window. When none shows up, a failed assertion says how the process ended.
+    ::testing::AssertionResult Open(const std::string& arguments = "movie.torrent",
+                                    const std::string& workDir = "");
+    // Writes the test torrent into the program folder under another name.
+    bool AddTorrent(const std::string& name) const;
     driver::SproutProcess& Sprout() { return *m_sprout; }
 
     // Sends the button's command and returns once its handler is done: the time it took,
