@@ -1,35 +1,74 @@
 #!/usr/bin/env bash
-# Builds sprout.exe and starts it under Wine with a torrent name as its command line.
-# Without a display it runs inside Xvfb, takes a screenshot after a few seconds and prints
-# its path. Usage: scripts/run.sh [torrent-name]
+# Builds Sprout and runs it under Wine in a demo program folder (build/demo) that holds what
+# a distributor ships: sprout.exe, the simulated engine as bt.exe, a torrent of a generated
+# payload, info.pyd and logo.bmp. Without a display it runs inside Xvfb, takes a screenshot
+# and prints its path.
+# Usage: scripts/run.sh [--start]   (--start presses Start, so the download is under way)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+press_start=0
+for arg in "$@"; do
+  case "$arg" in
+    --start) press_start=1 ;;
+    *) echo "usage: scripts/run.sh [--start]" >&2; exit 2 ;;
+  esac
+done
+
 "$repo/scripts/setup.sh"
 . "$repo/scripts/wine-env.sh"
 . "$repo/scripts/display.sh"
-name=${1:-demo.torrent}
 
+echo "Building..."
 cmake -S "$repo" -B "$repo/build/win" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32.cmake" >/dev/null
-cmake --build "$repo/build/win" --target sprout -j"$(nproc)" >/dev/null
+cmake --build "$repo/build/win" --target sprout bt demo_press demo_logo -j"$(nproc)" >/dev/null
+bin="$repo/build/win/bin"
+
+# The demo folder, made afresh: a 64 MiB payload that the simulated engine "downloads" into
+# build/demo/Downloads at 2 MiB/s.
+demo="$repo/build/demo"
+rm -rf "$demo"
+mkdir -p "$demo/payload" "$demo/Downloads"
+cp "$bin/sprout.exe" "$bin/bt.exe" "$bin/logo.bmp" "$demo/"
+head -c $((64 * 1024 * 1024)) /dev/urandom >"$demo/payload/sprout-demo.iso"
+mktorrent -a http://tracker.example.com/announce -o "$demo/demo.torrent" \
+  "$demo/payload/sprout-demo.iso" >/dev/null
+rm -rf "$demo/payload"
+printf '[INFO]\r\nhelp=http://www.example.com/forum/\r\nlabel=%s\r\ntip=%s\r\nlink=%s\r\n' \
+  "欢迎使用 Sprout！点击这里注册，获取更多资源" "http://www.example.com/" \
+  "http://www.example.com/UCenter/reguser.asp" | iconv -f UTF-8 -t GBK >"$demo/info.pyd"
 
 headless=0
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   headless=1
 fi
 sprout_ensure_display
-cd "$repo/build/win/bin"
+printf '[demo.torrent]\r\nPath=%s\\\r\n' "$(winepath -w "$demo/Downloads")" >"$demo/settings.ini"
+export SPROUT_BT_RATE=$((2 * 1024 * 1024))
+
+cd "$demo"
+wine sprout.exe demo.torrent &
+sprout=$!
+if [ "$press_start" = 1 ]; then
+  wine "$bin/demo_press.exe" start demo || echo "The download did not show in time." >&2
+fi
+
 if [ "$headless" = 1 ]; then
-  wine sprout.exe "$name" &
-  pid=$!
-  shot="$repo/build/screenshot.png"
-  for i in $(seq 1 100); do
-    xdotool search --name . >/dev/null 2>&1 && break
+  # The window's X window, once it is mapped; then a moment for its first paint.
+  window=""
+  for _ in $(seq 1 100); do
+    window=$(xdotool search --onlyvisible --name '^demo$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
     sleep 0.1
   done
-  sleep 3
-  import -window root "$shot"
+  sleep 1
+  shot="$repo/build/screenshot.png"
+  if [ -n "$window" ]; then
+    import -window "$window" "$shot"
+  else
+    import -window root "$shot"
+  fi
   echo "Screenshot: $shot"
-  kill "$pid" 2>/dev/null || true
+  wine "$bin/demo_press.exe" exit demo || true
+  wait "$sprout" || true
 else
-  exec wine sprout.exe "$name"
+  wait "$sprout"
 fi

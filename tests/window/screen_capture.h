@@ -1,0 +1,32 @@
+// Pixels of a window as the screen shows it, for tests that look at what is drawn.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace window_test {
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;  // 0x00RRGGBB, top row first
+
+    bool operator==(const Picture& other) const
+    {
+        return width == other.width && height == other.height && pixels == other.pixels;
+    }
+    int DistinctColours() const;
+    bool IsUniform() const { return DistinctColours() <= 1; }
+    // A part of the picture, in picture coordinates.
+    Picture Part(const RECT& area) const;
+    bool SaveBmp(const std::string& path) const;
+};
+
+// Raises the window above all others and copies its screen rectangle.
+Picture CaptureWindow(HWND window);
+// The rectangle of a child control relative to its top-level window's screen rectangle.
+RECT ControlArea(HWND topLevel, HWND control);
+
+}  // namespace window_test
