@@ -163,9 +163,12 @@ const char* KnobsHelp()
            "                              SPROUT_BT_RECORD file (or standard error)\n"
            "  SPROUT_BT_STDERR=TEXT       write TEXT and CR LF to standard error at start\n"
            "  SPROUT_BT_SPLIT=N           write each block in pieces of N bytes (1: byte by byte)\n"
-           "  SPROUT_BT_SPLIT_AT=A,B,...  end a write after byte A, B, ... of each block\n"
+           "  SPROUT_BT_SPLIT_AT=A,B,...  cut each block after its first A, B, ... bytes\n"
            "  SPROUT_BT_SPLIT_PAUSE=MS    pause between the pieces of a block\n"
-           "  SPROUT_BT_NUL=OFFSET        put a NUL byte in front of byte OFFSET of each block\n";
+           "  SPROUT_BT_NUL=OFFSET        put a NUL byte after the first OFFSET bytes of each block\n"
+           "At start bt.exe records, writes SPROUT_BT_STDERR, hangs, starts the grandchild and\n"
+           "the stdin reader, exits or crashes after 0 blocks, reads the torrent, floods, then\n"
+           "prints blocks; each knob that is not set is skipped.\n";
 }
 
 std::vector<std::string> SplitForWriting(const std::string& block, const Knobs& knobs)

@@ -18,20 +18,27 @@ namespace {
 
 enum ExitCode { kTrouble = 1, kUsage = 2, kBadKnob = 3 };
 
-// Raw writes, no C runtime buffering: every write reaches the pipe at once.
-void Put(DWORD stream, const std::string& bytes)
+// Raw writes, no C runtime buffering: every write reaches the pipe at once. False when the
+// stream is there but takes no more (its reader has gone).
+bool Put(DWORD stream, const std::string& bytes)
 {
     HANDLE handle = GetStdHandle(stream);
     DWORD written = 0;
-    if (handle && handle != INVALID_HANDLE_VALUE && !bytes.empty())
-        ::WriteFile(handle, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    if (!handle || handle == INVALID_HANDLE_VALUE || bytes.empty())
+        return true;
+    return ::WriteFile(handle, bytes.data(), DWORD(bytes.size()), &written, nullptr) != 0;
 }
 
 void Complain(const std::string& message) { Put(STD_ERROR_HANDLE, "bt.exe: " + message + "\r\n"); }
 
+LONG WINAPI EndWithTheException(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+
+// A real access violation. The filter ends the process with the exception code at once, with
+// no crash dialog or debugger (Wine starts one otherwise) to wait for a click.
 void Crash()
 {
-    int* volatile nowhere = nullptr;
+    SetUnhandledExceptionFilter(EndWithTheException);
+    volatile int* volatile nowhere = nullptr;
     *nowhere = 1;
 }
 
@@ -136,15 +143,17 @@ void Flood(const Knobs& knobs, const Torrent& torrent)
         Put(stream, text);
 }
 
-void PutBlock(const std::string& block, const Knobs& knobs)
+bool PutBlock(const std::string& block, const Knobs& knobs)
 {
     bool first = true;
     for (const std::string& piece : SplitForWriting(block, knobs)) {
         if (!first && knobs.splitPauseMs > 0)
             Sleep(DWORD(knobs.splitPauseMs));
         first = false;
-        Put(STD_OUTPUT_HANDLE, piece);
+        if (!Put(STD_OUTPUT_HANDLE, piece))
+            return false;
     }
+    return true;
 }
 
 void AfterBlocks(int blocks, const Knobs& knobs)
@@ -202,7 +211,10 @@ int RunEngine(const CommandLine& line, const Knobs& knobs)
             Complain(error);
             return kTrouble;
         }
-        PutBlock(block, knobs);
+        // With nobody left to read the status (the front-end gone without stopping it), an
+        // engine seeding on its own for ever is of no use to anyone.
+        if (!PutBlock(block, knobs))
+            return kTrouble;
         AfterBlocks(blocks, knobs);
         // Wake at the interval's boundary, so that slow writes do not stretch the interval.
         DWORD due = DWORD(int64_t(blocks) * line.displayIntervalMs);

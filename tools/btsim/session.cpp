@@ -20,8 +20,6 @@ bool Session::Tick(int64_t nowMs, std::string* block, std::string* error)
         return false;
     int64_t got = m_payload.Have() - before;
     m_written += got;
-    if (m_payload.Complete())
-        m_written = allowed;
     int64_t intervalMs = nowMs - m_lastTickMs;
     m_lastTickMs = nowMs;
     int64_t upload = intervalMs > 0 ? m_bytesPerSecond / 4 * intervalMs / 1000 : 0;
