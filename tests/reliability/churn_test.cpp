@@ -46,9 +46,11 @@ TEST(Churn, FiftyStartStopPressesLeaveNothingBehind)
 
     ProcessFigures idle, start, end;
     ASSERT_TRUE(Measure(session, &idle));
+    std::printf("  idle window:       %s\n", Describe(idle).c_str());
     // The first run loads what every later run reuses; the level to return to is after it.
     ASSERT_TRUE(StartAndStop(session, 0));
     ASSERT_TRUE(Measure(session, &start));
+    std::printf("  after one run:     %s\n", Describe(start).c_str());
 
     DWORD began = GetTickCount();
     for (int round = 1; round <= kRounds; ++round)
@@ -58,8 +60,6 @@ TEST(Churn, FiftyStartStopPressesLeaveNothingBehind)
     // A reader still finishing its last read may hold a thread for a moment.
     driver::WaitUntil([&] { return Measure(session, &end) && end.threads <= start.threads; },
                       3000);
-    std::printf("  idle window:       %s\n", Describe(idle).c_str());
-    std::printf("  after one run:     %s\n", Describe(start).c_str());
     std::printf("  after %d runs:     %s\n", kRounds, Describe(end).c_str());
     std::printf("  %d Start/Stop rounds took %lu ms\n", kRounds, took);
     EXPECT_LE(end.handles, start.handles + 2);
