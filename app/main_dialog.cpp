@@ -11,6 +11,7 @@
 #include "app/window_placement.h"
 #include "framework/module.h"
 #include "res/resource.h"
+#include "status/status_texts.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ const char kStatusStopping[] = "下载状态：正在终止下载任务....";
 const char kStartDownload[] = "开始下载(&S)";
 const char kStopDownload[] = "停止下载(&S)";
 const char kStartShort[] = "开始(&S)";
-const char kSpeedReset[] = "下载速度：0.0 kB/s";
-const char kTimeLeftReset[] = "剩余时间：未知";
+const char kSpeedReset[] = SPROUT_TEXT_SPEED SPROUT_TEXT_NO_RATE;
+const char kTimeLeftReset[] = SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_UNKNOWN;
 const char kDefaultSaveFolder[] = "C:\\Downloads\\";
 
 // Field 1000 is read into this many bytes, whatever it holds.

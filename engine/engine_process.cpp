@@ -75,7 +75,7 @@ void EngineProcess::OnTerminated() {}
 int EngineProcess::Start(const char* commandLine, int showFlag)
 {
     m_shutDown = false;
-    FreeEndedRuns();
+    ReleaseQuietRuns();
 
     SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE stdinWrite = nullptr;
@@ -272,8 +272,9 @@ void EngineProcess::EndReader(HANDLE& thread, int worker)
     CloseAndClear(thread);
 }
 
-// Gives up the run Stop has ended: its workers raise no more hooks, and it is kept only
-// while some of them may still be inside one.
+// Gives up the run Stop has ended: from here on its workers raise no hook. Once none of
+// them is inside a hook, none ever will be again, and the workers alone keep the run; until
+// then the runner keeps it too, for the destructor to wait on.
 void EngineProcess::RetireRun()
 {
     if (m_run) {
@@ -282,19 +283,19 @@ void EngineProcess::RetireRun()
         m_retiredRuns = m_run;
         m_run = nullptr;
     }
-    FreeEndedRuns();
+    ReleaseQuietRuns();
 }
 
-void EngineProcess::FreeEndedRuns()
+void EngineProcess::ReleaseQuietRuns()
 {
     EngineRun** link = &m_retiredRuns;
     while (*link) {
         EngineRun* run = *link;
-        if (run->WorkersEnded()) {
+        if (run->HookInFlight()) {
+            link = &run->m_nextRetired;
+        } else {
             *link = run->m_nextRetired;
             run->ReleaseRunner();
-        } else {
-            link = &run->m_nextRetired;
         }
     }
 }
@@ -325,11 +326,7 @@ void EngineProcess::Shutdown()
     if (m_run)
         m_run->Detach();
     WaitForHooksInFlight();
+    // No hook can start any more: Stop gives every run back to its workers.
     Stop();
-    while (m_retiredRuns) {
-        EngineRun* run = m_retiredRuns;
-        m_retiredRuns = run->m_nextRetired;
-        run->ReleaseRunner();
-    }
     m_shutDown = true;
 }

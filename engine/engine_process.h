@@ -53,7 +53,7 @@ private:
     HANDLE StartWorker(LPTHREAD_START_ROUTINE main, int worker);
     void EndReader(HANDLE& thread, int worker);
     void RetireRun();
-    void FreeEndedRuns();
+    void ReleaseQuietRuns();
     bool HookInFlight() const;
     void WaitForHooksInFlight() const;
 
@@ -70,7 +70,8 @@ private:
     HANDLE m_hProcess;
 
     // The run in progress (from a successful Start to the Stop that ends it), and the runs
-    // Stop has given up while some of their workers still lived. Runner's thread only.
+    // Stop has given up while one of their workers was still inside a hook. Runner's thread
+    // only.
     EngineRun* m_run;
     EngineRun* m_retiredRuns;
     bool m_shutDown;  // Shutdown has run and nothing was started since

@@ -25,7 +25,6 @@ public:
     void ReleaseRunner() { Release(kRunnerBit); }
     // For a worker the runner has terminated and seen end: clears what it may have left.
     void ReleaseTerminatedWorker(int worker);
-    bool WorkersEnded() const { return (m_holders.load() & ~kRunnerBit) == 0; }
 
     HANDLE ReadHandle(int worker) const { return worker == kStdoutReader ? m_hStdout : m_hStderr; }
     HANDLE StopEvent() const { return m_hStopEvent; }
@@ -43,7 +42,7 @@ public:
     void Detach() { m_target.store(nullptr); }
     bool HookInFlight() const;
 
-    // Owned by the runner's thread: its list of given-up runs whose workers may still live.
+    // Owned by the runner's thread: its list of given-up runs with a hook call in flight.
     EngineRun* m_nextRetired = nullptr;
 
 private:

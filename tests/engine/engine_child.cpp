@@ -6,9 +6,12 @@
 //   startup               "show=<wShowWindow> flags=<dwFlags>" of its startup record
 //   stdin                 one read of standard input, then "stdin data", "stdin eof" or
 //                         "stdin error <code>"
-//   ticks                 a "." to standard output and error every 20 ms, for ever
-//   grandchild            starts itself with "hang" on the same standard handles, then
-//                         prints "grandchild <process id>"
+//   ticks                 a "." to standard output and error every 20 ms, until a write fails
+//   grandchild CMDS...    starts itself with the remaining commands (or "hang" when there
+//                         are none) on the same standard handles, prints
+//                         "grandchild <process id>" to standard output and error, and hangs
+//                         (output written just before a child ends may be lost)
+//   await NAME            waits (at most 20 s) until the named event is set
 //   sleep MS, hang, exit N, crash (a write through a null pointer; the process ends with
 //                         the access violation's code, without a debugger)
 #include <windows.h>
@@ -20,10 +23,10 @@
 
 namespace {
 
-void Write(DWORD which, const char* bytes, DWORD count)
+bool Write(DWORD which, const char* bytes, DWORD count)
 {
     DWORD written = 0;
-    WriteFile(GetStdHandle(which), bytes, count, &written, nullptr);
+    return WriteFile(GetStdHandle(which), bytes, count, &written, nullptr) != FALSE;
 }
 
 void WriteLine(DWORD which, const std::string& text)
@@ -32,11 +35,15 @@ void WriteLine(DWORD which, const std::string& text)
     Write(which, line.data(), DWORD(line.size()));
 }
 
-void StartGrandchild()
+void StartGrandchild(int argc, char** argv, int first)
 {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, sizeof(self));
-    std::string commandLine = std::string("\"") + self + "\" hang";
+    std::string commandLine = std::string("\"") + self + "\"";
+    for (int i = first; i < argc; ++i)
+        commandLine += std::string(" ") + argv[i];
+    if (first >= argc)
+        commandLine += " hang";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -52,6 +59,7 @@ void StartGrandchild()
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     WriteLine(STD_OUTPUT_HANDLE, "grandchild " + std::to_string(info.dwProcessId));
+    WriteLine(STD_ERROR_HANDLE, "grandchild " + std::to_string(info.dwProcessId));
 }
 
 void ReportStdin()
@@ -105,13 +113,18 @@ int main(int argc, char** argv)
         } else if (command == "stdin") {
             ReportStdin();
         } else if (command == "ticks") {
-            for (;;) {
-                Write(STD_OUTPUT_HANDLE, ".", 1);
-                Write(STD_ERROR_HANDLE, ".", 1);
+            while (Write(STD_OUTPUT_HANDLE, ".", 1) && Write(STD_ERROR_HANDLE, ".", 1))
                 Sleep(20);
-            }
         } else if (command == "grandchild") {
-            StartGrandchild();
+            StartGrandchild(argc, argv, i + 1);
+            Sleep(INFINITE);
+        } else if (command == "await") {
+            HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, value);
+            if (event) {
+                WaitForSingleObject(event, 20000);
+                CloseHandle(event);
+            }
+            ++i;
         } else if (command == "sleep") {
             Sleep(DWORD(std::atoi(value)));
             ++i;

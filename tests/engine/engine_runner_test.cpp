@@ -92,21 +92,26 @@ TEST(EngineProcess, AChildThatEndsByItselfDeliversItsOutputAndKeepsItsExitCode)
         const char* commands;
         DWORD exitCode;
     };
-    for (Case c : {Case{"pid out one out two err three out four exit 7", 7},
-                   Case{"pid out one out two err three out four crash", 0xC0000005}}) {
+    // What a child writes just before it ends may be lost, so the child ends only once the
+    // test has seen all of it.
+    HANDLE mayEnd = CreateEventA(nullptr, TRUE, FALSE, "Sprout.EngineTest.MayEnd");
+    const std::string output =
+        "pid out one out two err three out four await Sprout.EngineTest.MayEnd ";
+    for (Case c : {Case{"exit 7", 7}, Case{"crash", 0xC0000005}}) {
         SCOPED_TRACE(c.commands);
+        ResetEvent(mayEnd);
         RecordingRunner runner;
-        std::string commandLine = ChildCommand(c.commands);
+        std::string commandLine = ChildCommand(output + c.commands);
         ASSERT_EQ(1, runner.Start(commandLine.c_str(), 0));
         EXPECT_EQ(commandLine, runner.StartedWith());
         HANDLE child = runner.OpenChild();
         ASSERT_NE(nullptr, child);
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 10000));
-        ASSERT_TRUE(runner.WaitForTerminated());
-        // The runner holds the child's write ends until Stop, so the readers keep reading
-        // what the child wrote before it ended.
         ASSERT_TRUE(runner.WaitForOut("four\n"));
         ASSERT_TRUE(runner.WaitForErr("three\n"));
+        EXPECT_EQ(0, runner.Terminated());
+        SetEvent(mayEnd);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 10000));
+        ASSERT_TRUE(runner.WaitForTerminated());
 
         std::string out = runner.Out();
         EXPECT_EQ(out.find("pid "), 0u);
@@ -137,6 +142,7 @@ TEST(EngineProcess, AChildThatEndsByItselfDeliversItsOutputAndKeepsItsExitCode)
         EXPECT_EQ(0u, ExitCodeOf(reader, false));
         CloseHandle(child);
     }
+    CloseHandle(mayEnd);
 }
 
 TEST(EngineProcess, StopEndsARunningChildWithExitCodeOneAfterOneTerminatedHook)

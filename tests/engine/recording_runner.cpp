@@ -53,6 +53,46 @@ std::vector<DWORD> OwnThreadIds()
     return ids;
 }
 
+DWORD OwnHandleCount()
+{
+    // SystemHandleInformation (16): a count, then one 16-byte record per handle.
+    struct HandleRecord {
+        ULONG ownerProcessId;
+        UCHAR objectType;
+        UCHAR flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    FARPROC proc = GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    if (!proc)
+        return 0;
+    auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(proc));
+    std::vector<char> buffer(1 << 20);
+    ULONG length = 0;
+    while (query(16, buffer.data(), ULONG(buffer.size()), &length) != 0) {
+        if (buffer.size() >= (64u << 20))
+            return 0;
+        buffer.resize(buffer.size() * 2);
+    }
+    ULONG records = *reinterpret_cast<ULONG*>(buffer.data());
+    const auto* record = reinterpret_cast<const HandleRecord*>(buffer.data() + sizeof(ULONG));
+    DWORD count = 0;
+    for (ULONG i = 0; i < records; ++i)
+        count += record[i].ownerProcessId == GetCurrentProcessId();
+    return count;
+}
+
+ProcessGuard::~ProcessGuard()
+{
+    if (!m_process)
+        return;
+    TerminateProcess(m_process, 0);
+    WaitForSingleObject(m_process, 5000);
+    CloseHandle(m_process);
+}
+
 DWORD ExitCodeOf(HANDLE threadOrProcess, bool isProcess)
 {
     DWORD code = 0;
@@ -159,13 +199,13 @@ bool RecordingRunner::WaitForTerminated(DWORD timeoutMs) const
     return driver::WaitUntil([&] { return Terminated() > 0; }, timeoutMs);
 }
 
-DWORD RecordingRunner::NumberAfter(const std::string& key, DWORD timeoutMs) const
+DWORD RecordingRunner::NumberAfter(const std::string& key, bool onStderr, DWORD timeoutMs) const
 {
     std::string prefix = key + " ";
     DWORD number = 0;
     driver::WaitUntil(
         [&] {
-            std::string out = Out();
+            std::string out = onStderr ? Err() : Out();
             size_t at = out.find(prefix);
             if (at == std::string::npos || out.find('\n', at) == std::string::npos)
                 return false;
@@ -178,7 +218,7 @@ DWORD RecordingRunner::NumberAfter(const std::string& key, DWORD timeoutMs) cons
 
 HANDLE RecordingRunner::OpenChild(DWORD timeoutMs) const
 {
-    DWORD pid = NumberAfter("pid", timeoutMs);
+    DWORD pid = NumberAfter("pid", false, timeoutMs);
     if (!pid)
         return nullptr;
     return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);

@@ -16,6 +16,23 @@ std::string ChildCommand(const std::string& commands);
 // The ids of this process's threads.
 std::vector<DWORD> OwnThreadIds();
 
+// The number of handles this process holds, from the system's handle list (Wine has no
+// GetProcessHandleCount); 0 when the list cannot be read.
+DWORD OwnHandleCount();
+
+// Terminates a process of the test's (a grandchild) when the test ends, however it ends.
+class ProcessGuard {
+public:
+    explicit ProcessGuard(HANDLE process) : m_process(process) {}
+    ~ProcessGuard();
+    ProcessGuard(const ProcessGuard&) = delete;
+    ProcessGuard& operator=(const ProcessGuard&) = delete;
+    HANDLE Get() const { return m_process; }
+
+private:
+    HANDLE m_process;
+};
+
 // Exit code of a thread or process; STILL_ACTIVE while it runs.
 DWORD ExitCodeOf(HANDLE threadOrProcess, bool isProcess);
 
@@ -43,8 +60,8 @@ public:
     bool WaitForTerminated(DWORD timeoutMs = 5000) const;
     // The child's process, from the "pid <id>" line it prints; null when none came.
     HANDLE OpenChild(DWORD timeoutMs = 5000) const;
-    // The number after "<key> " in the output, 0 when none came in time.
-    DWORD NumberAfter(const std::string& key, DWORD timeoutMs = 5000) const;
+    // The number after "<key> " in standard output (or error), 0 when none came in time.
+    DWORD NumberAfter(const std::string& key, bool onStderr = false, DWORD timeoutMs = 5000) const;
 
 protected:
     void OnStarted(const char* commandLine) override;

@@ -31,7 +31,7 @@ Picture LabelPicture(ProgramFolder& folder)
     Picture previous;
     driver::WaitUntil(
         [&] {
-            Picture whole = window_test::CaptureWindow(dialog);
+            Picture whole = window_test::CaptureClient(dialog);
             bool painted = whole.Part(buttonArea).DistinctColours() > 2;
             label = whole.Part(labelArea);
             bool settled = painted && label == previous;

@@ -47,6 +47,40 @@ void PressKey(const SproutProcess& sprout, WPARAM key)
 
 INT_PTR CALLBACK ProbeDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+struct OtherDialogSearch {
+    DWORD processId;
+    HWND mainDialog;
+    HWND found;
+};
+
+BOOL CALLBACK FindOtherDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<OtherDialogSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->processId && window != search->mainDialog && IsWindowVisible(window) &&
+        lstrcmpA(className, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The folder browser that the browse button opens.
+HWND WaitForFolderBrowser(const SproutProcess& sprout)
+{
+    OtherDialogSearch search = {sprout.ProcessId(), sprout.Dialog(), nullptr};
+    driver::WaitUntil(
+        [&] {
+            EnumWindows(FindOtherDialog, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        10000);
+    return search.found;
+}
+
 }  // namespace
 
 TEST(MainWindow, InitialisationFillsTheControls)
@@ -288,6 +322,38 @@ TEST(MainWindow, CentredOnTheWorkAreaWithEveryControlWhereTheTemplatePutsIt)
     }
 
     DestroyWindow(probe);
+    ExitWith1005(sprout);
+}
+
+TEST(MainWindow, BrowsePutsThePickedFolderInTheFieldAndStartStoresIt)
+{
+    ProgramFolder folder("browse");  // no engine: the press stores the folder, the start fails
+    SproutProcess sprout;
+    ASSERT_TRUE(sprout.Launch(folder.Exe(), kTorrent, folder.Path()));
+    ASSERT_NE(sprout.WaitForDialog(), nullptr);
+
+    sprout.Press(IDC_BROWSE);
+    HWND browser = WaitForFolderBrowser(sprout);
+    ASSERT_NE(browser, nullptr);
+    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindow(browser); }, 10000));
+    EXPECT_EQ(sprout.ControlText(IDC_SAVE_FOLDER), "C:\\Downloads\\");
+
+    // OK takes the folder the browser has selected at first.
+    sprout.Press(IDC_BROWSE);
+    browser = WaitForFolderBrowser(sprout);
+    ASSERT_NE(browser, nullptr);
+    PostMessageA(browser, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindow(browser); }, 10000));
+    std::string picked;
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return (picked = sprout.ControlText(IDC_SAVE_FOLDER)) != "C:\\Downloads\\"; },
+        5000));
+    EXPECT_TRUE(driver::FileExists(picked)) << picked;
+    EXPECT_EQ(folder.SavedFolder(kTorrent), "<none>");
+
+    sprout.Press(IDC_START_STOP);
+    EXPECT_TRUE(driver::WaitUntil([&] { return folder.SavedFolder(kTorrent) == picked; }, 10000));
     ExitWith1005(sprout);
 }
 

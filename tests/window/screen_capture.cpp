@@ -45,13 +45,14 @@ bool Picture::SaveBmp(const std::string& path) const
     return driver::WriteFile(path, bytes);
 }
 
-Picture CaptureWindow(HWND window)
+Picture CaptureClient(HWND window)
 {
     Picture picture;
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RECT rect;
-    if (!GetWindowRect(window, &rect))
+    if (!GetClientRect(window, &rect))
         return picture;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     HDC screen = GetDC(nullptr);
@@ -84,13 +85,11 @@ Picture CaptureWindow(HWND window)
     return picture;
 }
 
-RECT ControlArea(HWND topLevel, HWND control)
+RECT ControlArea(HWND parent, HWND control)
 {
-    RECT window = {};
     RECT area = {};
-    GetWindowRect(topLevel, &window);
     GetWindowRect(control, &area);
-    OffsetRect(&area, -window.left, -window.top);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
     return area;
 }
 

@@ -24,9 +24,9 @@ struct Picture {
     bool SaveBmp(const std::string& path) const;
 };
 
-// Raises the window above all others and copies its screen rectangle.
-Picture CaptureWindow(HWND window);
-// The rectangle of a child control relative to its top-level window's screen rectangle.
-RECT ControlArea(HWND topLevel, HWND control);
+// Raises the window above all others and copies its client area from the screen.
+Picture CaptureClient(HWND window);
+// The rectangle of a child control in its parent's client coordinates.
+RECT ControlArea(HWND parent, HWND control);
 
 }  // namespace window_test

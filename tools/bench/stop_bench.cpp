@@ -1,34 +1,50 @@
-// Times EngineProcess::Stop in three situations, for the benchmark report:
-//   idle     a runner that was never started
-//   running  a child that runs until it is terminated
-//   held     a child whose own child keeps the output pipe open, so both readers stay
-//            blocked until their bounded waits run out
+// Times EngineProcess::Stop in four situations, for the benchmark report:
+//   idle      a runner that was never started
+//   running   a silent child that runs until it is terminated: both readers stay blocked
+//             in a read until their bounded waits run out
+//   ticking   a child that prints a line every second, as the engine does
+//   held      a child whose own child keeps the output pipes open after the child has
+//             been terminated (a child cannot ignore TerminateProcess, so this is the
+//             nearest to one that will not go)
 // Prints one line per case: "<case> <seconds>". The same program serves as the children.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "engine/engine_process.h"
 
 namespace {
 
-class QuietRunner : public EngineProcess {};
+// Signals once the child's first output has arrived, so that Stop is timed on a child that
+// has really started.
+class SignallingRunner : public EngineProcess {
+public:
+    SignallingRunner() : m_output(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~SignallingRunner()
+    {
+        Shutdown();
+        CloseHandle(m_output);
+    }
+    bool WaitForOutput() const { return WaitForSingleObject(m_output, 10000) == WAIT_OBJECT_0; }
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
+protected:
+    void OnStdout(const char*) override { SetEvent(m_output); }
+
+private:
+    HANDLE m_output;
+};
 
 double TimeStop(EngineProcess& runner)
 {
-    LARGE_INTEGER before, after;
+    LARGE_INTEGER frequency, before, after;
+    QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&before);
     runner.Stop();
     QueryPerformanceCounter(&after);
-    return Seconds(before, after);
+    return double(after.QuadPart - before.QuadPart) / double(frequency.QuadPart);
 }
 
 std::string Self()
@@ -38,10 +54,16 @@ std::string Self()
     return path;
 }
 
-// The "held" child: starts a grandchild that inherits our standard handles, then waits.
+void Say(const char* text)
+{
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, DWORD(std::strlen(text)), &written, nullptr);
+}
+
+// The "held" child: starts a grandchild on our standard handles, says so, then waits.
 int HoldPipe()
 {
-    std::string commandLine = "\"" + Self() + "\" linger 8000";
+    std::string commandLine = "\"" + Self() + "\" linger 3000";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -54,8 +76,28 @@ int HoldPipe()
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
     }
+    Say("holding\r\n");
     Sleep(INFINITE);
     return 0;
+}
+
+int Tick()
+{
+    for (;;) {
+        Say("tick\r\n");
+        Sleep(1000);
+    }
+}
+
+void Measure(const char* name, const std::string& childArguments)
+{
+    SignallingRunner runner;
+    std::string commandLine = "\"" + Self() + "\" " + childArguments;
+    if (runner.Start(commandLine.c_str(), 0) && runner.WaitForOutput())
+        std::printf("%s %.3f\n", name, TimeStop(runner));
+    else
+        std::printf("%s failed to start\n", name);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -63,26 +105,20 @@ int HoldPipe()
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "linger") {
-        Sleep(DWORD(atoi(argv[2])));
+        Say("lingering\r\n");
+        Sleep(DWORD(std::atoi(argv[2])));
         return 0;
     }
     if (argc == 2 && std::string(argv[1]) == "hold")
         return HoldPipe();
+    if (argc == 2 && std::string(argv[1]) == "tick")
+        return Tick();
 
-    QuietRunner idle;
+    SignallingRunner idle;
     std::printf("idle %.3f\n", TimeStop(idle));
-
-    std::string running = "\"" + Self() + "\" linger 60000";
-    QuietRunner runner;
-    if (runner.Start(running.c_str(), 0))
-        std::printf("running %.3f\n", TimeStop(runner));
-
-    std::string held = "\"" + Self() + "\" hold";
-    QuietRunner holder;
-    if (holder.Start(held.c_str(), 0)) {
-        Sleep(300);  // let the child start its grandchild
-        std::printf("held %.3f\n", TimeStop(holder));
-    }
     std::fflush(stdout);
+    Measure("running", "linger 60000");
+    Measure("ticking", "tick");
+    Measure("held", "hold");
     return 0;
 }

@@ -1,0 +1,322 @@
+// The end of runs and runners: Stop's 9x path, the handles a run gives back, and destroying
+// a runner while its workers are still busy (a grandchild holding the output pipe, a hook
+// waiting in SendMessage for the owner's thread, a reader given up inside its hook).
+#include "engine/engine_process.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "tests/driver/driver.h"
+#include "tests/engine/recording_runner.h"
+
+namespace {
+
+bool Win9xFamily()
+{
+    return true;
+}
+
+// Puts GetVersion back however the test ends.
+class Win9xPath {
+public:
+    Win9xPath() { EngineProcess::SetFamilyTestForTesting(Win9xFamily); }
+    ~Win9xPath() { EngineProcess::SetFamilyTestForTesting(nullptr); }
+    Win9xPath(const Win9xPath&) = delete;
+    Win9xPath& operator=(const Win9xPath&) = delete;
+};
+
+HANDLE CopyOf(HANDLE handle)
+{
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
+HANDLE OpenGrandchild(const RecordingRunner& runner)
+{
+    DWORD pid = runner.NumberAfter("grandchild", true);
+    return pid ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid) : nullptr;
+}
+
+// Memory for a runner that the test destroys and then poisons, so that any later touch of
+// the object by a worker would crash the test or show up as changed bytes.
+struct PoisonedStorage {
+    static const unsigned char kPoison = 0xDD;
+    template <typename Runner>
+    void Destroy(Runner* runner)
+    {
+        runner->~Runner();
+        std::memset(bytes, kPoison, sizeof(bytes));
+    }
+    bool StillPoisoned() const
+    {
+        for (unsigned char byte : bytes)
+            if (byte != kPoison)
+                return false;
+        return true;
+    }
+    alignas(8) unsigned char bytes[1024];
+};
+
+// Counts hook calls that reach the object after its destructor has begun.
+std::atomic<int> g_lateHooks{0};
+
+class GuardedRunner : public RecordingRunner {
+public:
+    // From here on every hook that reaches this object counts as late.
+    ~GuardedRunner()
+    {
+        m_alive = false;
+        Shutdown();
+    }
+
+protected:
+    void OnStdout(const char* text) override
+    {
+        if (!m_alive)
+            ++g_lateHooks;
+        RecordingRunner::OnStdout(text);
+    }
+    void OnStderr(const char* text) override
+    {
+        if (!m_alive)
+            ++g_lateHooks;
+        RecordingRunner::OnStderr(text);
+    }
+    void OnTerminated() override
+    {
+        if (!m_alive)
+            ++g_lateHooks;
+        RecordingRunner::OnTerminated();
+    }
+
+private:
+    std::atomic<bool> m_alive{true};
+};
+
+// Every stdout chunk is handed to a window of the test's thread with SendMessage.
+const UINT kChunkMessage = WM_APP + 7;
+std::atomic<int> g_chunkMessages{0};
+
+LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == kChunkMessage) {
+        ++g_chunkMessages;
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND CreateSink()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = SinkProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "SproutEngineTestSink";
+    RegisterClassA(&windowClass);
+    return CreateWindowA("SproutEngineTestSink", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         windowClass.hInstance, nullptr);
+}
+
+class SendingRunner : public GuardedRunner {
+public:
+    SendingRunner(HWND sink, HANDLE sending) : m_sink(sink), m_sending(sending) {}
+
+protected:
+    void OnStdout(const char* text) override
+    {
+        GuardedRunner::OnStdout(text);
+        SetEvent(m_sending);
+        SendMessageA(m_sink, kChunkMessage, 0, 0);
+    }
+
+private:
+    HWND m_sink;
+    HANDLE m_sending;
+};
+
+// The first stdout chunk keeps its reader inside the hook until the test lets it go.
+class BlockingRunner : public RecordingRunner {
+public:
+    BlockingRunner()
+        : m_entered(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    ~BlockingRunner()
+    {
+        SetEvent(m_release);
+        Shutdown();
+        CloseHandle(m_entered);
+        CloseHandle(m_release);
+    }
+    bool WaitUntilBlocked() const { return WaitForSingleObject(m_entered, 5000) == WAIT_OBJECT_0; }
+    void Release() { SetEvent(m_release); }
+    DWORD BlockedThread() const { return m_blockedThread.load(); }
+    int CallsAfterRelease() const { return m_callsAfterRelease.load(); }
+
+protected:
+    void OnStdout(const char* text) override
+    {
+        RecordingRunner::OnStdout(text);
+        if (WaitForSingleObject(m_release, 0) == WAIT_OBJECT_0) {
+            if (GetCurrentThreadId() == m_blockedThread.load())
+                ++m_callsAfterRelease;
+            return;
+        }
+        if (m_blockedThread.load() == 0) {
+            m_blockedThread.store(GetCurrentThreadId());
+            SetEvent(m_entered);
+            WaitForSingleObject(m_release, 10000);
+        }
+    }
+
+private:
+    HANDLE m_entered;
+    HANDLE m_release;
+    std::atomic<DWORD> m_blockedThread{0};
+    std::atomic<int> m_callsAfterRelease{0};
+};
+
+}  // namespace
+
+TEST(EngineShutdown, OnThe9xFamilyStopTerminatesBothReaders)
+{
+    Win9xPath win9x;
+    RecordingRunner runner;
+    ASSERT_EQ(1, runner.Start(ChildCommand("pid out x err y hang").c_str(), 0));
+    HANDLE child = runner.OpenChild();
+    ASSERT_NE(nullptr, child);
+    ASSERT_TRUE(runner.WaitForOut("x\n"));
+    ASSERT_TRUE(runner.WaitForErr("y\n"));
+    runner.Stop();
+
+    // Both were blocked in a read: ended by TerminateThread's exit code, not by themselves.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(runner.StdoutReader(), 0));
+    EXPECT_EQ(1u, ExitCodeOf(runner.StdoutReader(), false));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(runner.StderrReader(), 0));
+    EXPECT_EQ(1u, ExitCodeOf(runner.StderrReader(), false));
+    EXPECT_EQ(1, runner.Terminated());
+    EXPECT_EQ(1u, ExitCodeOf(child, true));
+    CloseHandle(child);
+}
+
+TEST(EngineShutdown, EveryRunGivesBackAllItsHandlesOnBothFamilies)
+{
+    RecordingRunner runner;
+    // The first run opens what the process keeps (and the recorder's two thread handles).
+    ASSERT_EQ(1, runner.Start(ChildCommand("out x err y ticks").c_str(), 0));
+    ASSERT_TRUE(runner.WaitForErr("y\n"));
+    ASSERT_TRUE(runner.WaitForOut("x\n"));
+    runner.Stop();
+    DWORD baseline = OwnHandleCount();
+
+    // No SCOPED_TRACE here: GoogleTest's per-thread trace keeps handles of its own.
+    for (bool win9x : {false, true}) {
+        const char* family = win9x ? "9x family" : "NT family";
+        if (win9x)
+            EngineProcess::SetFamilyTestForTesting(Win9xFamily);
+        ASSERT_EQ(1, runner.Start(ChildCommand("out x err y hang").c_str(), 0));
+        EXPECT_GT(OwnHandleCount(), baseline) << family;
+        runner.Stop();
+        EngineProcess::SetFamilyTestForTesting(nullptr);
+        // A reader whose read Stop has cancelled lets go of the run's last handles itself.
+        EXPECT_TRUE(driver::WaitUntil([&] { return OwnHandleCount() == baseline; }, 3000))
+            << family << ": " << OwnHandleCount() << " handles, " << baseline << " before";
+    }
+    // A failed start, too, once Stop has run.
+    ASSERT_EQ(0, runner.Start("\"C:\\sprout-no-such-folder\\bt.exe\"", 0));
+    runner.Stop();
+    EXPECT_EQ(baseline, OwnHandleCount());
+}
+
+TEST(EngineShutdown, NoHookReachesADestroyedRunnerWhileAGrandchildHoldsItsPipes)
+{
+    g_lateHooks = 0;
+    PoisonedStorage storage;
+    static_assert(sizeof(GuardedRunner) <= sizeof(storage.bytes), "room for the runner");
+    auto* runner = new (storage.bytes) GuardedRunner;
+
+    // The child leaves a grandchild on its pipes that, once Stop has closed the runner's
+    // end of its standard input, writes again: into a runner that is being destroyed.
+    ASSERT_EQ(1, runner->Start(
+                     ChildCommand("out ready err ready grandchild stdin out late err late hang")
+                         .c_str(),
+                     0));
+    ProcessGuard grandchild(OpenGrandchild(*runner));
+    ASSERT_NE(nullptr, grandchild.Get());
+    ASSERT_TRUE(runner->WaitForErr("ready\n"));
+    HANDLE readers[2] = {CopyOf(runner->StdoutReader()), CopyOf(runner->StderrReader())};
+
+    storage.Destroy(runner);
+    EXPECT_EQ(0, g_lateHooks.load());
+
+    // The grandchild outlives the runner; once it has gone, no reader is left.
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(grandchild.Get(), 0));
+    TerminateProcess(grandchild.Get(), 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(grandchild.Get(), 5000));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, readers, TRUE, 5000));
+    EXPECT_TRUE(storage.StillPoisoned());
+    EXPECT_EQ(0, g_lateHooks.load());
+    for (HANDLE reader : readers)
+        CloseHandle(reader);
+}
+
+TEST(EngineShutdown, DestroyingTheRunnerHandlesAHookWaitingInSendMessageForItsThread)
+{
+    g_lateHooks = 0;
+    g_chunkMessages = 0;
+    HWND sink = CreateSink();
+    ASSERT_NE(nullptr, sink);
+    HANDLE sending = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PoisonedStorage storage;
+    static_assert(sizeof(SendingRunner) <= sizeof(storage.bytes), "room for the runner");
+    auto* runner = new (storage.bytes) SendingRunner(sink, sending);
+    ASSERT_EQ(1, runner->Start(ChildCommand("ticks").c_str(), 0));
+
+    // This thread handles no message until the destructor does: the reader waits in
+    // SendMessage inside its hook.
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(sending, 5000));
+    EXPECT_EQ(0, g_chunkMessages.load());
+    storage.Destroy(runner);
+    EXPECT_EQ(1, g_chunkMessages.load());
+
+    // Nothing more arrives once it has gone.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(1, g_chunkMessages.load());
+    EXPECT_TRUE(storage.StillPoisoned());
+    EXPECT_EQ(0, g_lateHooks.load());
+    DestroyWindow(sink);
+    CloseHandle(sending);
+}
+
+TEST(EngineShutdown, AReaderGivenUpInsideItsHookEndsOnItsOwnRunWhileTheNextRunGoesOn)
+{
+    BlockingRunner runner;
+    // The child leaves a grandchild that keeps writing into the first run's pipes.
+    ASSERT_EQ(1, runner.Start(ChildCommand("out first grandchild ticks").c_str(), 0));
+    ASSERT_TRUE(runner.WaitUntilBlocked());
+    ProcessGuard grandchild(OpenGrandchild(runner));
+    ASSERT_NE(nullptr, grandchild.Get());
+    HANDLE staleReader = CopyOf(runner.StdoutReader());
+    runner.Stop();
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(staleReader, 0));
+
+    ASSERT_EQ(1, runner.Start(ChildCommand("out second ticks").c_str(), 0));
+    ASSERT_TRUE(runner.WaitForOut("second\n"));
+    runner.Release();
+    // The second run is in progress, the first run's pipe still delivers dots: the stale
+    // reader ends all the same, on its own run's end, without another hook call.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(staleReader, 2000));
+    EXPECT_EQ(0, runner.CallsAfterRelease());
+    EXPECT_TRUE(runner.WaitForOut("second\n."));
+    runner.Stop();
+    CloseHandle(staleReader);
+}
