@@ -193,7 +193,7 @@ TEST(EngineFaults, ExitWhileDownloadingEndsTheEngineAndKeepsTheLastFolder)
                              session.SettingsPath().c_str());
     EXPECT_EQ(std::string(stored), last);
 
-    // Both engines ran in the folder of their press, with the command line of the design.
+    // Both engines ran in the folder of their press, with the fixed engine command line.
     std::string recorded;
     ASSERT_TRUE(driver::ReadFile(record, &recorded));
     std::string commandLine = "command line: \"" + session.Folder().File("bt.exe")
