@@ -256,7 +256,8 @@ void EngineProcess::Stop()
 }
 
 // On the 9x family a reader is terminated wherever it is; on the NT family it ends by
-// itself, and one still blocked in a read when the wait runs out has that read cancelled.
+// itself, and one still blocked in a read when the wait runs out has that read cancelled
+// (one that is inside its hook instead ends after the hook, on its run's stopped flag).
 void EngineProcess::EndReader(HANDLE& thread, int worker)
 {
     if (thread) {

@@ -57,6 +57,8 @@ private:
     bool HookInFlight() const;
     void WaitForHooksInFlight() const;
 
+    // Null whenever not held; Stop closes every one it holds and sets it back to null. The
+    // workers never read these: they use copies of their own in their EngineRun.
     HANDLE m_hStopEvent;
     HANDLE m_hChildStdin;
     HANDLE m_hChildStdout;

@@ -2,6 +2,7 @@
 // (with long command lines), a child that ends by itself, and a child stopped while it runs.
 #include "engine/engine_process.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,6 +26,22 @@ DWORD StopMilliseconds(EngineProcess& runner)
 bool Contains(const std::vector<DWORD>& ids, DWORD id)
 {
     return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// Whether the process's security descriptor has a DACL (a null DACL grants everyone all).
+bool HasDacl(DWORD processId)
+{
+    HANDLE process = OpenProcess(READ_CONTROL, FALSE, processId);
+    if (!process)
+        return false;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD result = GetSecurityInfo(process, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                   nullptr, &dacl, nullptr, &descriptor);
+    if (descriptor)
+        LocalFree(descriptor);
+    CloseHandle(process);
+    return result == ERROR_SUCCESS && dacl != nullptr;
 }
 
 // The failure text for a command line as long as `length` (a missing program).
@@ -151,6 +168,8 @@ TEST(EngineProcess, StopEndsARunningChildWithExitCodeOneAfterOneTerminatedHook)
     ASSERT_EQ(1, runner.Start(ChildCommand("pid ticks").c_str(), 0));
     HANDLE child = runner.OpenChild();
     ASSERT_NE(nullptr, child);
+    // Created with the default security, not with a null DACL.
+    EXPECT_TRUE(HasDacl(runner.NumberAfter("pid")));
     ASSERT_TRUE(runner.WaitForErr("."));
     EXPECT_EQ(0, runner.Terminated());
     EXPECT_EQ(STILL_ACTIVE, ExitCodeOf(child, true));

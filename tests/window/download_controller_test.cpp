@@ -107,7 +107,8 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
                                  WithoutTrailingBackslash(saveFolder) + "\r\n";
     EXPECT_TRUE(driver::WaitUntil([&] { return Record(folder) == expected; }, 10000))
         << Record(folder);
-    EXPECT_TRUE(driver::FileExists(saveFolder + "data.bin"));
+    EXPECT_TRUE(driver::WaitUntil([&] { return driver::FileExists(saveFolder + "data.bin"); },
+                                  10000));
     EXPECT_EQ(folder.SavedFolder(torrent), saveFolder);
     EXPECT_EQ(EngineChildren(sprout.ProcessId()).size(), 1u);
 
