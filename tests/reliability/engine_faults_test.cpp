@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "res/resource.h"
-#include "tests/reliability/crash_dialog_off.h"
 #include "tests/reliability/sprout_session.h"
 #include "tests/reliability/window_texts.h"
 
@@ -90,7 +89,6 @@ TEST(EngineFaults, MissingEngineLeavesTheWindowWorkingAndStartsNothing)
 
 TEST(EngineFaults, EngineCrashingMidDownload)
 {
-    CrashDialogOff quietCrash;
     SproutSession session("crash");
     session.Knobs().Set("SPROUT_BT_CRASH_AFTER", "2");
     ASSERT_TRUE(session.Open());
