@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <regex>
 
 #include "res/resource.h"
 #include "tests/reliability/sprout_session.h"
@@ -29,6 +30,13 @@ void DownloadAndStop(SproutSession& session, const std::string& folder)
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), kStatusStopped);
     EXPECT_EQ(session.EngineCount(), 0u);
+}
+
+// The label's prefix followed by a value of the given form.
+bool ShowsFigure(const std::string& text, const std::string& prefix, const std::regex& value)
+{
+    return text.compare(0, prefix.size(), prefix) == 0
+           && std::regex_match(text.substr(prefix.size()), value);
 }
 
 std::string FileBytes(const std::string& path)
@@ -228,10 +236,26 @@ TEST(BadFiles, StatusStreamWithGbkCharactersCutBetweenChunks)
     driver::SproutProcess& sprout = session.Sprout();
     EXPECT_TRUE(sprout.WaitForText(IDC_FILE_SIZE, std::string(kFileSizePrefix) + "256.0 kB", 5000))
         << sprout.ControlText(IDC_FILE_SIZE);
-    EXPECT_TRUE(sprout.WaitForText(IDC_DOWNLOADED, std::string(kDownloadedPrefix) + "1.0 kB", 5000))
+    // The amount grows by 512 bytes a second; whatever moment is shown, each label holds a
+    // whole figure.
+    const std::regex amount("[0-9]+ B|[0-9]+\\.[0-9] kB");
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            return ShowsFigure(sprout.ControlText(IDC_DOWNLOADED), kDownloadedPrefix, amount)
+                   && sprout.ControlText(IDC_DOWNLOADED) != std::string(kDownloadedPrefix) + "0 B";
+        },
+        5000))
         << sprout.ControlText(IDC_DOWNLOADED);
-    EXPECT_TRUE(sprout.WaitForText(IDC_SPEED, std::string(kSpeedPrefix) + "0.5 kB/s", 5000))
-        << sprout.ControlText(IDC_SPEED);
+    for (int sample = 0; sample < 20; ++sample) {
+        std::string shown = sprout.ControlText(IDC_DOWNLOADED);
+        EXPECT_TRUE(ShowsFigure(shown, kDownloadedPrefix, amount)) << shown;
+        shown = sprout.ControlText(IDC_SPEED);
+        EXPECT_TRUE(ShowsFigure(shown, kSpeedPrefix, std::regex("[0-9]+\\.[0-9] kB/s"))) << shown;
+        shown = sprout.ControlText(IDC_TIME_LEFT);
+        EXPECT_TRUE(ShowsFigure(shown, kTimeLeftPrefix, std::regex("[0-9]+ sec"))) << shown;
+        EXPECT_EQ(sprout.ControlText(IDC_FILE_SIZE), std::string(kFileSizePrefix) + "256.0 kB");
+        Sleep(100);  // samples spread over two seconds of the stream
+    }
     ExpectAnswers(session, "while the stream comes byte by byte");
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     ASSERT_TRUE(session.Exit());
