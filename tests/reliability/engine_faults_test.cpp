@@ -84,6 +84,8 @@ TEST(EngineFaults, MissingEngineLeavesTheWindowWorkingAndStartsNothing)
         ExpectAnswers(session, "after the failed start");
         StopAfterEnd(session, "after the failed start");
     }
+    // Exit with a failed start not yet cleared by a press.
+    ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     ExitLeavingNoEngine(session);
 }
 
@@ -122,6 +124,9 @@ TEST(EngineFaults, EngineExitingRightAfterStart)
         ExpectAnswers(session, "after the engine's exit");
         StopAfterEnd(session, "after the engine's exit");
     }
+    // Exit with the ended engine's run not yet cleared by a press.
+    ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
+    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kButtonStart, 5000));
     ExitLeavingNoEngine(session);
 }
 
