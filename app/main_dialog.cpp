@@ -75,6 +75,14 @@ bool MainDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     }
 }
 
+void MainDialog::OnFinalMessage(HWND)
+{
+    if (MessageLoop* loop = Module::GetMessageLoop()) {
+        loop->RemoveMessageFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
+}
+
 void MainDialog::OnInitDialog(HWND hwnd)
 {
     m_hDialog = hwnd;
@@ -222,14 +230,20 @@ void MainDialog::OnStartStop()
     bool wasDownloading = m_downloading;
     m_downloading = !m_downloading;
     if (wasDownloading) {
+        m_showStatus = false;
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopping);
         Stop();
+        // A status write that the reader sent while Stop blocked this thread is delivered now,
+        // before the stop texts; the reader's later writes are dropped.
+        MSG pending;
+        PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE);
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopped);
         SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStartDownload);
         SetDlgItemTextA(m_hDialog, IDC_SPEED, kSpeedReset);
         SetDlgItemTextA(m_hDialog, IDC_TIME_LEFT, kTimeLeftReset);
         return;
     }
+    m_showStatus = true;
     // A failed start has already handed its text to OnStdout; the texts stay.
     if (Start(EngineCommandLine(m_programDir, g_torrentName).c_str(), 0)) {
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusDownloading);
@@ -268,10 +282,12 @@ void MainDialog::OnTerminated()
 
 void MainDialog::SetLabelText(int controlId, const char* text)
 {
-    SetWindowTextA(GetDlgItem(m_hDialog, controlId), text);
+    if (m_showStatus)
+        SetWindowTextA(GetDlgItem(m_hDialog, controlId), text);
 }
 
 void MainDialog::SetProgressPosition(int position)
 {
-    SendMessageA(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (m_showStatus)
+        SendMessageA(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "controls/hyperlink_label.h"
 #include "engine/engine_process.h"
 #include "framework/message_loop.h"
@@ -33,6 +35,8 @@ public:
 protected:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;
+    // Leaves the message loop's lists with the window, while the loop is still registered.
+    void OnFinalMessage(HWND hwnd) override;
 
     // Engine hooks, on the runner's worker threads (OnStdout also on this thread for the text
     // of a failed start).
@@ -70,4 +74,8 @@ private:
     // on the stdout reader thread (or on this thread for a failed start's text).
     StatusParser m_pendingOutput;
     bool m_downloading = false;  // toggled by every Start/Stop press, on this thread only
+    // Whether the parser's results reach the controls: set by this thread before Start, cleared
+    // before Stop, read by the stdout reader. A write that Stop held up would otherwise land
+    // after the stop texts and undo their reset of the speed and time left.
+    std::atomic<bool> m_showStatus{false};
 };
