@@ -14,7 +14,9 @@ using namespace reliability;
 
 namespace {
 
-const int kRounds = 50;
+// Presses of the one Start/Stop button: every other one starts, every other one stops.
+const int kPresses = 50;
+const int kRounds = kPresses / 2;
 
 bool Measure(SproutSession& session, ProcessFigures* figures)
 {
@@ -60,8 +62,8 @@ TEST(Churn, FiftyStartStopPressesLeaveNothingBehind)
     // A reader still finishing its last read may hold a thread for a moment.
     driver::WaitUntil([&] { return Measure(session, &end) && end.threads <= start.threads; },
                       3000);
-    std::printf("  after %d runs:     %s\n", kRounds, Describe(end).c_str());
-    std::printf("  %d Start/Stop rounds took %lu ms\n", kRounds, took);
+    std::printf("  after %d more:     %s\n", kRounds, Describe(end).c_str());
+    std::printf("  %d presses (%d runs) took %lu ms\n", kPresses, kRounds, took);
     EXPECT_LE(end.handles, start.handles + 2);
     EXPECT_LE(end.threads, start.threads);
     EXPECT_LE(end.workingSet, start.workingSet + 1024 * 1024);
