@@ -9,6 +9,11 @@ extern Text g_torrentName;
 // Names shorter than this are refused before any window is made.
 constexpr int kMinTorrentNameLength = 8;
 
+// The raw command line in a full one (GetCommandLineA): what follows the program's own name,
+// which ends at the first byte of 0x20 or below outside double quotes, and the bytes of 0x20
+// or below after it. Bytes of 0x80 and above are characters, never blanks.
+const char* RawCommandLine(const char* fullCommandLine);
+
 // The raw command line with ASCII white space trimmed from both ends; quotes stay.
 Text TorrentNameFromCommandLine(const char* rawCommandLine);
 

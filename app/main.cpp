@@ -41,7 +41,9 @@ int Run(const char* commandLine, int showCommand)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
+// The runtime's own command line for WinMain compares signed bytes with the blank, so it
+// skips a name that begins with GBK characters as if they were blanks; ours is made here.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
     SetLeadByteTest(SystemLeadByte);
     CoInitialize(nullptr);
@@ -50,7 +52,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     InitCommonControlsEx(&controls);
     Module::Init(instance);
 
-    int result = Run(commandLine, showCommand);
+    int result = Run(RawCommandLine(GetCommandLineA()), showCommand);
 
     Module::Term();
     CoUninitialize();

@@ -49,6 +49,7 @@ void StatusParser::OnStdout(const char* chunk, StatusSink& sink)
         TakeTimeLeft(sink);
         TakeRate(sink);
         TakeDownloaded(sink);
+        DropStaleBlocks();
     }
     if (m_pendingOutput.Length() > m_pendingLimit)
         DropOldestText();
@@ -138,6 +139,30 @@ void StatusParser::TakeDownloaded(StatusSink& sink)
         return;
     WriteLabel(sink, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED, value.c_str());
     m_pendingOutput.DeleteFront(e);
+}
+
+// A burst of whole blocks (the engine catching up after a stall, a flood) leaves more blocks
+// behind than one call takes, and as each later block comes in one read, the labels would
+// stay that many blocks behind for good. Once three gate keys are left after a call, the text
+// up to the line end behind the last but one goes: the newest complete block stays, behind a
+// line end, and is taken by the next call as it would have been. With two blocks left the
+// newer still waits for the next call, as the rules have it.
+void StatusParser::DropStaleBlocks()
+{
+    int count = 0;
+    int lastButOne = -1;
+    int last = -1;
+    for (int g = m_pendingOutput.Find(kGateKey); g >= 0;
+         g = m_pendingOutput.Find(kGateKey, g + KeyLength(kGateKey))) {
+        lastButOne = last;
+        last = g;
+        ++count;
+    }
+    if (count < 3)
+        return;
+    int lineEnd = m_pendingOutput.Find("\r\n", lastButOne + KeyLength(kGateKey));
+    if (lineEnd > 0 && lineEnd < last)
+        m_pendingOutput.DeleteFront(lineEnd);
 }
 
 // Keeps the newest text, cut where the parse of what stays follows the same rules as the

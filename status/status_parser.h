@@ -42,6 +42,7 @@ private:
     void TakeTimeLeft(StatusSink& sink);
     void TakeRate(StatusSink& sink);
     void TakeDownloaded(StatusSink& sink);
+    void DropStaleBlocks();
     void DropOldestText();
 
     Text m_pendingOutput;

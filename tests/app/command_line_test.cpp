@@ -31,6 +31,27 @@ TEST(CommandLine, TrimsAndRefusesShortNames)
     }
 }
 
+TEST(CommandLine, RawCommandLineFollowsTheProgramNameAndItsBlanks)
+{
+    const struct {
+        const char* full;
+        const char* raw;
+    } cases[] = {
+        {"\"C:\\App\\sprout.exe\"   movie.torrent ", "movie.torrent "},
+        {"C:\\App\\sprout.exe movie.torrent", "movie.torrent"},
+        {"sprout.exe", ""},
+        {"\"C:\\My App\\sprout.exe\"\t\"a b.torrent\"", "\"a b.torrent\""},
+        {"\"C:\\My App\\\"sprout.exe x.torrent", "x.torrent"},
+        // GBK bytes are above 0x7F: neither the name's end nor blanks.
+        {"\"C:\\App\\sprout.exe\"  \xB5\xE7\xD3\xB0 \xBA\xCF.torrent",
+         "\xB5\xE7\xD3\xB0 \xBA\xCF.torrent"},
+        {"C:\\\xB5\xE7\\sprout.exe \xB5\xE7.torrent", "\xB5\xE7.torrent"},
+        {"sprout.exe\x01\x1F x", "x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(RawCommandLine(c.full), c.raw) << '[' << c.full << ']';
+}
+
 TEST(CommandLine, TitleIsTheNameBeforeDotTorrent)
 {
     UseGbk gbk;

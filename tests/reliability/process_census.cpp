@@ -1,0 +1,196 @@
+// Toolhelp snapshots for threads and processes, psapi for the working set.
+#include "tests/reliability/process_census.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+
+namespace reliability {
+
+namespace {
+
+DWORD CountThreads(DWORD processId)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == processId)
+            ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Wine answers GetProcessHandleCount with 0 for every process; its system-wide handle list
+// (the one Windows gives too) has each handle with its owner.
+DWORD CountHandlesInSystemList(DWORD processId)
+{
+    typedef LONG(WINAPI * QuerySystem)(ULONG, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QuerySystem>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return 0;
+    struct HandleEntry {
+        USHORT ownerId;
+        USHORT creatorBackTrace;
+        UCHAR objectType;
+        UCHAR attributes;
+        USHORT value;
+        void* object;
+        ULONG access;
+    };
+    const ULONG kSystemHandleInformation = 16;
+    const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+    std::vector<char> buffer(256 * 1024);
+    LONG status = kLengthMismatch;
+    for (int attempt = 0; attempt < 8 && status == kLengthMismatch; ++attempt) {
+        ULONG needed = 0;
+        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                       &needed);
+        if (status == kLengthMismatch)
+            buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0)
+        return 0;
+    ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
+    const auto* handles = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(void*));
+    if (sizeof(void*) + entries * sizeof(HandleEntry) > buffer.size())
+        return 0;
+    DWORD count = 0;
+    for (ULONG i = 0; i < entries; ++i) {
+        if (handles[i].ownerId == processId)
+            ++count;
+    }
+    return count;
+}
+
+struct ProcessEntry {
+    DWORD id;
+    DWORD parentId;
+    std::string exeName;
+};
+
+std::vector<ProcessEntry> RunningProcesses()
+{
+    std::vector<ProcessEntry> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return processes;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+    CloseHandle(snapshot);
+    return processes;
+}
+
+// Toolhelp gives a bare name on some systems and a full path on others.
+bool NamedAs(const std::string& exeFile, const char* exeName)
+{
+    size_t slash = exeFile.find_last_of('\\');
+    std::string name = slash == std::string::npos ? exeFile : exeFile.substr(slash + 1);
+    return lstrcmpiA(name.c_str(), exeName) == 0;
+}
+
+}  // namespace
+
+bool MeasureProcess(HANDLE process, DWORD processId, ProcessFigures* figures)
+{
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    if (!GetProcessHandleCount(process, &figures->handles)
+        || !GetProcessMemoryInfo(process, &memory, sizeof(memory)))
+        return false;
+    if (figures->handles == 0)
+        figures->handles = CountHandlesInSystemList(processId);
+    figures->workingSet = memory.WorkingSetSize;
+    figures->peakWorkingSet = memory.PeakWorkingSetSize;
+    figures->privateBytes = memory.PagefileUsage;
+    figures->threads = CountThreads(processId);
+    return figures->threads != 0 && figures->handles != 0;
+}
+
+std::string Describe(const ProcessFigures& figures)
+{
+    char text[160];
+    std::snprintf(text, sizeof(text),
+                  "%lu handles, %lu threads, working set %lu KB (peak %lu KB), private %lu KB",
+                  figures.handles, figures.threads,
+                  static_cast<unsigned long>(figures.workingSet / 1024),
+                  static_cast<unsigned long>(figures.peakWorkingSet / 1024),
+                  static_cast<unsigned long>(figures.privateBytes / 1024));
+    return text;
+}
+
+std::vector<DWORD> ChildProcesses(DWORD parentId, const char* exeName)
+{
+    std::vector<DWORD> ids;
+    for (const ProcessEntry& entry : RunningProcesses()) {
+        if (entry.parentId == parentId && entry.id != parentId && NamedAs(entry.exeName, exeName))
+            ids.push_back(entry.id);
+    }
+    return ids;
+}
+
+std::vector<DWORD> Descendants(DWORD parentId)
+{
+    std::vector<ProcessEntry> processes = RunningProcesses();
+    std::vector<DWORD> ids;
+    std::vector<DWORD> parents = {parentId};
+    while (!parents.empty()) {
+        DWORD parent = parents.back();
+        parents.pop_back();
+        for (const ProcessEntry& entry : processes) {
+            if (entry.parentId == parent && entry.id != parent && entry.id != parentId) {
+                bool known = false;
+                for (DWORD id : ids)
+                    known = known || id == entry.id;
+                if (!known) {
+                    ids.push_back(entry.id);
+                    parents.push_back(entry.id);
+                }
+            }
+        }
+    }
+    return ids;
+}
+
+std::vector<DWORD> ProcessesRunningFrom(const std::string& folder)
+{
+    std::vector<DWORD> ids;
+    for (const ProcessEntry& entry : RunningProcesses()) {
+        HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, entry.id);
+        if (modules == INVALID_HANDLE_VALUE)
+            continue;
+        MODULEENTRY32 module = {};
+        module.dwSize = sizeof(module);
+        // The first module is the program file.
+        if (Module32First(modules, &module)
+            && lstrlenA(module.szExePath) > static_cast<int>(folder.size())
+            && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, module.szExePath,
+                              static_cast<int>(folder.size()), folder.c_str(),
+                              static_cast<int>(folder.size())) == CSTR_EQUAL)
+            ids.push_back(entry.id);
+        CloseHandle(modules);
+    }
+    return ids;
+}
+
+void EndProcesses(const std::vector<DWORD>& processIds)
+{
+    for (DWORD id : processIds) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (!process)
+            continue;
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 2000);
+        CloseHandle(process);
+    }
+}
+
+}  // namespace reliability
