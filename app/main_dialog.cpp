@@ -243,6 +243,8 @@ void MainDialog::OnStartStop()
         SetDlgItemTextA(m_hDialog, IDC_TIME_LEFT, kTimeLeftReset);
         return;
     }
+    // The parser's buffer is not shared with a reader that the last Stop gave up.
+    WaitForHooksInFlight();
     m_showStatus = true;
     // A failed start has already handed its text to OnStdout; the texts stay.
     if (Start(EngineCommandLine(m_programDir, g_torrentName).c_str(), 0)) {

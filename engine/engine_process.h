@@ -40,6 +40,12 @@ protected:
     // The base destructor then finds it done and does not stop a second time.
     void Shutdown();
 
+    // Waits until no hook call of this runner's runs, current or given up, is left in
+    // flight, handling the messages sent to this thread meanwhile. A derived class whose
+    // hooks share state calls it before Start, so that a hook of a run that Stop gave up
+    // never overlaps the hooks of the next run.
+    void WaitForHooksInFlight() const;
+
 private:
     static HANDLE LaunchChild(const char* commandLine, HANDLE childStdout, HANDLE childStdin,
                               HANDLE childStderr, int showFlag);
@@ -55,7 +61,6 @@ private:
     void RetireRun();
     void ReleaseQuietRuns();
     bool HookInFlight() const;
-    void WaitForHooksInFlight() const;
 
     // Null whenever not held; Stop closes every one it holds and sets it back to null. The
     // workers never read these: they use copies of their own in their EngineRun.

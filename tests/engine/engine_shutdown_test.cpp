@@ -159,6 +159,8 @@ public:
     void Release() { SetEvent(m_release); }
     DWORD BlockedThread() const { return m_blockedThread.load(); }
     int CallsAfterRelease() const { return m_callsAfterRelease.load(); }
+    bool BlockedCallReturned() const { return m_blockedCallReturned.load() != 0; }
+    using EngineProcess::WaitForHooksInFlight;
 
 protected:
     void OnStdout(const char* text) override
@@ -173,6 +175,7 @@ protected:
             m_blockedThread.store(GetCurrentThreadId());
             SetEvent(m_entered);
             WaitForSingleObject(m_release, 10000);
+            m_blockedCallReturned.store(1);
         }
     }
 
@@ -181,6 +184,7 @@ private:
     HANDLE m_release;
     std::atomic<DWORD> m_blockedThread{0};
     std::atomic<int> m_callsAfterRelease{0};
+    std::atomic<int> m_blockedCallReturned{0};
 };
 
 }  // namespace
@@ -319,4 +323,28 @@ TEST(EngineShutdown, AReaderGivenUpInsideItsHookEndsOnItsOwnRunWhileTheNextRunGo
     EXPECT_TRUE(runner.WaitForOut("second\n."));
     runner.Stop();
     CloseHandle(staleReader);
+}
+
+DWORD WINAPI ReleaseRunner(void* runner)
+{
+    static_cast<BlockingRunner*>(runner)->Release();
+    return 0;
+}
+
+TEST(EngineShutdown, WaitingForHooksInFlightCoversAHookThatStopGaveUp)
+{
+    BlockingRunner runner;
+    ASSERT_EQ(1, runner.Start(ChildCommand("out first ticks").c_str(), 0));
+    ASSERT_TRUE(runner.WaitUntilBlocked());
+    runner.Stop();
+    EXPECT_FALSE(runner.BlockedCallReturned());
+
+    // Released from elsewhere, as a window of this thread would release a hook waiting in
+    // SendMessage; the wait must not return before that hook has.
+    HANDLE releaser = CreateThread(nullptr, 0, ReleaseRunner, &runner, 0, nullptr);
+    ASSERT_NE(nullptr, releaser);
+    runner.WaitForHooksInFlight();
+    EXPECT_TRUE(runner.BlockedCallReturned());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(releaser, 5000));
+    CloseHandle(releaser);
 }
