@@ -207,4 +207,47 @@ bool SproutProcess::WaitForText(int controlId, const std::string& text, DWORD ti
     return WaitUntil([&] { return ControlText(controlId) == text; }, timeoutMs);
 }
 
+// Wine answers GetProcessHandleCount with 0 for every process; its system-wide handle list
+// (the one Windows gives too) has each handle with its owner.
+DWORD HandleCountOf(DWORD processId)
+{
+    typedef LONG(WINAPI * QuerySystem)(ULONG, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QuerySystem>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return 0;
+    struct HandleEntry {
+        USHORT ownerId;
+        USHORT creatorBackTrace;
+        UCHAR objectType;
+        UCHAR attributes;
+        USHORT value;
+        void* object;
+        ULONG access;
+    };
+    const ULONG kSystemHandleInformation = 16;
+    const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+    std::vector<char> buffer(256 * 1024);
+    LONG status = kLengthMismatch;
+    for (int attempt = 0; attempt < 8 && status == kLengthMismatch; ++attempt) {
+        ULONG needed = 0;
+        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                       &needed);
+        if (status == kLengthMismatch)
+            buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0)
+        return 0;
+    ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
+    const auto* handles = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(void*));
+    if (sizeof(void*) + entries * sizeof(HandleEntry) > buffer.size())
+        return 0;
+    DWORD count = 0;
+    for (ULONG i = 0; i < entries; ++i) {
+        if (handles[i].ownerId == processId)
+            ++count;
+    }
+    return count;
+}
+
 }  // namespace driver

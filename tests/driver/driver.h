@@ -83,4 +83,8 @@ private:
 // Window text of any window, read through WM_GETTEXT with a time-out.
 std::string WindowText(HWND window);
 
+// The handles a process holds, counted in the system-wide handle list, since Wine answers
+// GetProcessHandleCount with 0; 0 when the list cannot be read.
+DWORD HandleCountOf(DWORD processId);
+
 }  // namespace driver

@@ -218,7 +218,7 @@ TEST(EngineShutdown, EveryRunGivesBackAllItsHandlesOnBothFamilies)
     ASSERT_TRUE(runner.WaitForErr("y\n"));
     ASSERT_TRUE(runner.WaitForOut("x\n"));
     runner.Stop();
-    DWORD baseline = OwnHandleCount();
+    DWORD baseline = driver::HandleCountOf(GetCurrentProcessId());
 
     // No SCOPED_TRACE here: GoogleTest's per-thread trace keeps handles of its own.
     for (bool win9x : {false, true}) {
@@ -226,17 +226,17 @@ TEST(EngineShutdown, EveryRunGivesBackAllItsHandlesOnBothFamilies)
         if (win9x)
             EngineProcess::SetFamilyTestForTesting(Win9xFamily);
         ASSERT_EQ(1, runner.Start(ChildCommand("out x err y hang").c_str(), 0));
-        EXPECT_GT(OwnHandleCount(), baseline) << family;
+        EXPECT_GT(driver::HandleCountOf(GetCurrentProcessId()), baseline) << family;
         runner.Stop();
         EngineProcess::SetFamilyTestForTesting(nullptr);
         // A reader whose read Stop has cancelled lets go of the run's last handles itself.
-        EXPECT_TRUE(driver::WaitUntil([&] { return OwnHandleCount() == baseline; }, 3000))
-            << family << ": " << OwnHandleCount() << " handles, " << baseline << " before";
+        EXPECT_TRUE(driver::WaitUntil([&] { return driver::HandleCountOf(GetCurrentProcessId()) == baseline; }, 3000))
+            << family << ": " << driver::HandleCountOf(GetCurrentProcessId()) << " handles, " << baseline << " before";
     }
     // A failed start, too, once Stop has run.
     ASSERT_EQ(0, runner.Start("\"C:\\sprout-no-such-folder\\bt.exe\"", 0));
     runner.Stop();
-    EXPECT_EQ(baseline, OwnHandleCount());
+    EXPECT_EQ(baseline, driver::HandleCountOf(GetCurrentProcessId()));
 }
 
 TEST(EngineShutdown, NoHookReachesADestroyedRunnerWhileAGrandchildHoldsItsPipes)

@@ -53,37 +53,6 @@ std::vector<DWORD> OwnThreadIds()
     return ids;
 }
 
-DWORD OwnHandleCount()
-{
-    // SystemHandleInformation (16): a count, then one 16-byte record per handle.
-    struct HandleRecord {
-        ULONG ownerProcessId;
-        UCHAR objectType;
-        UCHAR flags;
-        USHORT handle;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    FARPROC proc = GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
-    if (!proc)
-        return 0;
-    auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(proc));
-    std::vector<char> buffer(1 << 20);
-    ULONG length = 0;
-    while (query(16, buffer.data(), ULONG(buffer.size()), &length) != 0) {
-        if (buffer.size() >= (64u << 20))
-            return 0;
-        buffer.resize(buffer.size() * 2);
-    }
-    ULONG records = *reinterpret_cast<ULONG*>(buffer.data());
-    const auto* record = reinterpret_cast<const HandleRecord*>(buffer.data() + sizeof(ULONG));
-    DWORD count = 0;
-    for (ULONG i = 0; i < records; ++i)
-        count += record[i].ownerProcessId == GetCurrentProcessId();
-    return count;
-}
-
 ProcessGuard::~ProcessGuard()
 {
     if (!m_process)

@@ -16,10 +16,6 @@ std::string ChildCommand(const std::string& commands);
 // The ids of this process's threads.
 std::vector<DWORD> OwnThreadIds();
 
-// The number of handles this process holds, from the system's handle list (Wine has no
-// GetProcessHandleCount); 0 when the list cannot be read.
-DWORD OwnHandleCount();
-
 // Terminates a process of the test's (a grandchild) when the test ends, however it ends.
 class ProcessGuard {
 public:

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "tests/driver/driver.h"
+
 namespace reliability {
 
 namespace {
@@ -23,49 +25,6 @@ DWORD CountThreads(DWORD processId)
             ++count;
     }
     CloseHandle(snapshot);
-    return count;
-}
-
-// Wine answers GetProcessHandleCount with 0 for every process; its system-wide handle list
-// (the one Windows gives too) has each handle with its owner.
-DWORD CountHandlesInSystemList(DWORD processId)
-{
-    typedef LONG(WINAPI * QuerySystem)(ULONG, void*, ULONG, ULONG*);
-    auto query = reinterpret_cast<QuerySystem>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query)
-        return 0;
-    struct HandleEntry {
-        USHORT ownerId;
-        USHORT creatorBackTrace;
-        UCHAR objectType;
-        UCHAR attributes;
-        USHORT value;
-        void* object;
-        ULONG access;
-    };
-    const ULONG kSystemHandleInformation = 16;
-    const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
-    std::vector<char> buffer(256 * 1024);
-    LONG status = kLengthMismatch;
-    for (int attempt = 0; attempt < 8 && status == kLengthMismatch; ++attempt) {
-        ULONG needed = 0;
-        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                       &needed);
-        if (status == kLengthMismatch)
-            buffer.resize(buffer.size() * 2);
-    }
-    if (status != 0)
-        return 0;
-    ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
-    const auto* handles = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(void*));
-    if (sizeof(void*) + entries * sizeof(HandleEntry) > buffer.size())
-        return 0;
-    DWORD count = 0;
-    for (ULONG i = 0; i < entries; ++i) {
-        if (handles[i].ownerId == processId)
-            ++count;
-    }
     return count;
 }
 
@@ -107,7 +66,7 @@ bool MeasureProcess(HANDLE process, DWORD processId, ProcessFigures* figures)
         || !GetProcessMemoryInfo(process, &memory, sizeof(memory)))
         return false;
     if (figures->handles == 0)
-        figures->handles = CountHandlesInSystemList(processId);
+        figures->handles = driver::HandleCountOf(processId);
     figures->workingSet = memory.WorkingSetSize;
     figures->peakWorkingSet = memory.PeakWorkingSetSize;
     figures->privateBytes = memory.PagefileUsage;
