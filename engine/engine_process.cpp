@@ -8,8 +8,6 @@ namespace {
 const DWORD kChunkBytes = 256;
 const DWORD kBoundedWaitMs = 1000;
 
-static_assert(sizeof(STARTUPINFOA) == 68, "the startup record is the 32-bit one");
-
 bool IsWin9xByVersion()
 {
     return (GetVersion() & 0x80000000) != 0;

@@ -31,10 +31,10 @@ build() {
     || { grep -E -A5 'error|Error' "$dir/build.log" | head -n 80 >&2; return 1; }
 }
 
-say "building (build/win, build/bench)"
-build build/win sprout bare_dialog probe bt stop_bench -- -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32.cmake" || exit 1
+say "building ($SPROUT_WIN_BUILD, build/bench)"
+build "$SPROUT_WIN_BUILD" sprout bare_dialog probe bt stop_bench -- -DCMAKE_TOOLCHAIN_FILE="$SPROUT_TOOLCHAIN" || exit 1
 build build/bench status_parser_bench -- -DCMAKE_BUILD_TYPE=Release -DSPROUT_BENCH=ON || exit 1
-bin=build/win/bin
+bin="$SPROUT_WIN_BUILD/bin"
 
 # Arithmetic and formatting through awk: calc <expression>, as %.<digits>f.
 calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
@@ -46,8 +46,8 @@ na() { row "$1" "$2" "-" "-" "${3:--}" "-"; }
 
 # --- size and imported DLLs
 say "size and imports"
-strip_size() { i686-w64-mingw32-strip -o "$2" "$1" && stat -c %s "$2"; }
-imports() { i686-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f; }
+strip_size() { "$SPROUT_TRIPLE-strip" -o "$2" "$1" && stat -c %s "$2"; }
+imports() { "$SPROUT_TRIPLE-objdump" -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f; }
 work=build/bench/run
 rm -rf "$work"
 mkdir -p "$work/app" "$work/save" "$work/payload"

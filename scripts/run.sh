@@ -19,9 +19,9 @@ done
 . "$repo/scripts/display.sh"
 
 echo "Building..."
-cmake -S "$repo" -B "$repo/build/win" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32.cmake" >/dev/null
-cmake --build "$repo/build/win" --target sprout bt demo_press demo_logo -j"$(nproc)" >/dev/null
-bin="$repo/build/win/bin"
+cmake -S "$repo" -B "$SPROUT_WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$SPROUT_TOOLCHAIN" >/dev/null
+cmake --build "$SPROUT_WIN_BUILD" --target sprout bt demo_press demo_logo -j"$(nproc)" >/dev/null
+bin="$SPROUT_WIN_BUILD/bin"
 
 # The demo folder, made afresh: a 64 MiB payload that the simulated engine "downloads" into
 # build/demo/Downloads at 2 MiB/s.

@@ -1,7 +1,9 @@
-# Sourced by the other scripts: the project's own Wine prefix and a GBK (code page 936) locale.
+# Sourced by the other scripts: the Wine prefix of the flavour under test (win32 or win64) and
+# a GBK (code page 936) locale. The flavour comes from SPROUT_FLAVOUR, else from set-up's choice.
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}"
-export WINEARCH=win32
+. "$repo/scripts/flavour.sh"
+export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix-$SPROUT_FLAVOUR}"
+export WINEARCH=$SPROUT_FLAVOUR
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LANG=zh_CN.UTF-8

@@ -1,0 +1,11 @@
+# Shared part of the two Windows toolchains; SPROUT_FLAVOUR and SPROUT_MINGW_TRIPLE come from
+# mingw32.cmake or mingw64.cmake. Test programs run through Wine in that flavour's own prefix.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${SPROUT_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SPROUT_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${SPROUT_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${SPROUT_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${SPROUT_FLAVOUR})
