@@ -222,6 +222,7 @@ for c in "StatusBlocks:blocks:parser per byte, status blocks (ns)" \
 done
 
 # --- the table
+echo "flavour: $SPROUT_FLAVOUR ($SPROUT_TRIPLE, $(wine --version 2>/dev/null))"
 {
   printf 'measure\tsprout.exe\tbaseline\tratio\ttarget\tverdict\t\n'
   printf '%s\n' "${rows[@]}"
