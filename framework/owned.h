@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 template <typename T, typename Releaser>
 class Owned {
 public:
