@@ -220,6 +220,25 @@ void MainDialog::OnBrowse()
 
 void MainDialog::OnStartStop()
 {
+    // Stop and the wait before Start handle messages sent to this thread meanwhile, so a
+    // press sent from another thread or process could arrive inside this one; it is counted
+    // and runs once this press is done.
+    if (m_pressUnderWay) {
+        ++m_pressesWaiting;
+        return;
+    }
+    m_pressUnderWay = true;
+    StartOrStop();
+    m_pressUnderWay = false;
+    if (m_pressesWaiting > 0) {
+        --m_pressesWaiting;
+        PostMessageA(m_hDialog, WM_COMMAND, MAKEWPARAM(IDC_START_STOP, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(m_hDialog, IDC_START_STOP)));
+    }
+}
+
+void MainDialog::StartOrStop()
+{
     char folder[kFolderFieldBytes] = {};
     GetWindowTextA(GetDlgItem(m_hDialog, IDC_SAVE_FOLDER), folder, sizeof(folder));
     CreateDirectoryA(folder, nullptr);

@@ -52,6 +52,7 @@ private:
     bool OnCommand(int controlId);
     void OnBrowse();
     void OnStartStop();
+    void StartOrStop();
     void OnOpenFolder();
     void OnForum();
     void OnExit();
@@ -74,6 +75,8 @@ private:
     // on the stdout reader thread (or on this thread for a failed start's text).
     StatusParser m_pendingOutput;
     bool m_downloading = false;  // toggled by every Start/Stop press, on this thread only
+    bool m_pressUnderWay = false;
+    int m_pressesWaiting = 0;  // presses that arrived during another, still to run
     // Whether the parser's results reach the controls: set by this thread before Start, cleared
     // before Stop, read by the stdout reader. A write that Stop held up would otherwise land
     // after the stop texts and undo their reset of the speed and time left.

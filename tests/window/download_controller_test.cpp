@@ -21,6 +21,7 @@ namespace {
 
 const char kStopped[] = "下载状态：停止";
 const char kDownloading[] = "下载状态：下载中....";
+const char kStopping[] = "下载状态：正在终止下载任务....";
 const char kStartDownload[] = "开始下载(&S)";
 const char kStopDownload[] = "停止下载(&S)";
 const char kSpeedReset[] = "下载速度：0.0 kB/s";
@@ -71,6 +72,27 @@ bool HasValue(const SproutProcess& sprout, int controlId, const std::string& pre
 int ProgressPosition(const SproutProcess& sprout)
 {
     return static_cast<int>(SendMessageA(sprout.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0));
+}
+
+// Another process's window text comes from the system without a message, so it can be read
+// while the program's thread is busy.
+std::string TextWithoutMessage(HWND window)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+bool SendPress(HWND dialog)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDC_START_STOP, BN_CLICKED), 0,
+                               SMTO_NORMAL, 20000, &result) != 0;
+}
+
+DWORD WINAPI SendPressThread(void* dialog)
+{
+    return SendPress(static_cast<HWND>(dialog)) ? 0 : 1;
 }
 
 void ExitWith1005(SproutProcess& sprout)
@@ -252,4 +274,37 @@ TEST(DownloadController, ExitWhileTheEngineFloodsLeavesNoEngineBehind)
             EXPECT_TRUE(driver::WaitUntil([&] { return window_test::ProcessEnded(engine); }, 10000))
                 << mode;
     }
+}
+
+TEST(DownloadController, APressSentWhileAStopIsUnderWayRunsAfterItNotInsideIt)
+{
+    ProgramFolder folder("nested");
+    ASSERT_TRUE(folder.AddEngine());
+    ASSERT_TRUE(folder.AddTorrent("movie.torrent", 8 * 1024 * 1024));
+    ScopedEnvironment rate("SPROUT_BT_RATE", "262144");
+    SproutProcess sprout;
+    ASSERT_TRUE(sprout.Launch(folder.Exe(), "movie.torrent", folder.Path()));
+    ASSERT_NE(sprout.WaitForDialog(), nullptr);
+    sprout.Press(IDC_START_STOP);
+    ASSERT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kDownloading));
+
+    // One thread presses Stop; once Stop is under way this one sends the next press.
+    HANDLE stopper = CreateThread(nullptr, 0, SendPressThread, sprout.Dialog(), 0, nullptr);
+    ASSERT_NE(stopper, nullptr);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return TextWithoutMessage(sprout.Control(IDC_STATUS_GROUP)) == kStopping; }, 10000));
+    EXPECT_TRUE(SendPress(sprout.Dialog()));
+    EXPECT_EQ(WaitForSingleObject(stopper, 20000), WAIT_OBJECT_0);
+    CloseHandle(stopper);
+
+    // The second press started one engine after the first had stopped the other, and the
+    // window says so; the press after that stops it.
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kDownloading));
+    EXPECT_TRUE(sprout.WaitForText(IDC_START_STOP, kStopDownload));
+    EXPECT_EQ(EngineChildren(sprout.ProcessId()).size(), 1u);
+    sprout.Press(IDC_START_STOP);
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStopped));
+    EXPECT_TRUE(driver::WaitUntil([&] { return EngineChildren(sprout.ProcessId()).empty(); },
+                                  10000));
+    ExitWith1005(sprout);
 }
