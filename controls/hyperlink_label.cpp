@@ -155,7 +155,7 @@ void HyperLinkLabel::ReadLinkColours()
 {
     // Each colour stands or falls by itself.
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ | KEY_WRITE, &key) !=
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ, &key) !=
         ERROR_SUCCESS)
         return;
     ReadColour(key, "Anchor Color", &m_crAnchor);

@@ -710,6 +710,62 @@ TEST_F(LabelTest, LinkColoursComeFromTheRegistryEachByItself)
     }
 }
 
+// Lets everyone only read the key for the object's life, as a locked-down profile does.
+class ReadOnlyKey {
+public:
+    explicit ReadOnlyKey(HKEY key) : m_key(key)
+    {
+        DWORD size = sizeof(m_saved);
+        m_savedOk = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, m_saved, &size) ==
+                    ERROR_SUCCESS;
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        PSID everyone = nullptr;
+        AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+        InitializeAcl(reinterpret_cast<ACL*>(m_acl), sizeof(m_acl), ACL_REVISION);
+        AddAccessAllowedAce(reinterpret_cast<ACL*>(m_acl), ACL_REVISION, KEY_READ, everyone);
+        FreeSid(everyone);
+        SECURITY_DESCRIPTOR descriptor;
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(m_acl), FALSE);
+        m_set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+    }
+    ~ReadOnlyKey()
+    {
+        if (m_set && m_savedOk)
+            RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_saved);
+    }
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+    // Whether writing is really refused now.
+    bool Refuses() const
+    {
+        HKEY key = nullptr;
+        LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, kBrowserSettings, 0, KEY_WRITE, &key);
+        if (result == ERROR_SUCCESS)
+            RegCloseKey(key);
+        return m_set && result == ERROR_ACCESS_DENIED;
+    }
+
+private:
+    HKEY m_key;
+    alignas(8) unsigned char m_saved[1024] = {};
+    alignas(8) unsigned char m_acl[256] = {};
+    bool m_savedOk = false;
+    bool m_set = false;
+};
+
+TEST_F(LabelTest, LinkColoursAreReadFromAKeyThatAllowsOnlyReading)
+{
+    ASSERT_TRUE(m_colours.SetString("Anchor Color", "255,0,0"));
+    ASSERT_TRUE(m_colours.SetString("Anchor Color Visited", "0,128,0"));
+    ReadOnlyKey readOnly(m_colours.Key());
+    ASSERT_TRUE(readOnly.Refuses());
+    LabelProbe label;
+    Attach(label, Item(IDC_LEFT));
+    EXPECT_EQ(label.m_crAnchor, RGB(255, 0, 0));
+    EXPECT_EQ(label.m_crAnchorVisited, RGB(0, 128, 0));
+}
+
 TEST_F(LabelTest, BackgroundComesFromTheParentsStaticBrush)
 {
     HWND control = Sized(IDC_LEFT, 120, 20);
