@@ -35,20 +35,9 @@ MainDialog::~MainDialog()
     // Members go before the EngineProcess base: the runner must be stopped and its hooks inert
     // while the parser's buffer, the link label and the controls are still there.
     Shutdown();
+    // The window goes before the icons and the bitmap it shows.
     if (Window())
         DestroyWindow(Window());
-    if (m_hBigIcon) {
-        DestroyIcon(m_hBigIcon);
-        m_hBigIcon = nullptr;
-    }
-    if (m_hSmallIcon) {
-        DestroyIcon(m_hSmallIcon);
-        m_hSmallIcon = nullptr;
-    }
-    if (m_hLogoBitmap) {
-        DeleteObject(m_hLogoBitmap);
-        m_hLogoBitmap = nullptr;
-    }
 }
 
 HWND MainDialog::Create() { return CreateBoundDialog(Module::Instance(), IDD_MAIN, nullptr); }
@@ -133,44 +122,35 @@ void MainDialog::SetIcons()
     // Each size loaded by itself (a shared load may hand back the first size asked for);
     // the window only borrows them.
     HINSTANCE instance = Module::Instance();
-    m_hBigIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXICON),
-                                               GetSystemMetrics(SM_CYICON), 0));
-    SendMessageA(m_hDialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon));
-    m_hSmallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT),
-                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                 GetSystemMetrics(SM_CYSMICON), 0));
-    SendMessageA(m_hDialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    m_hBigIcon.reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                   GetSystemMetrics(SM_CYICON), 0)));
+    SendMessageA(m_hDialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon.get()));
+    m_hSmallIcon.reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), 0)));
+    SendMessageA(m_hDialog, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(m_hSmallIcon.get()));
 }
 
 void MainDialog::LoadLogo()
 {
     // Relative on purpose: the logo comes from the folder the program was started in.
     m_hLogo = GetDlgItem(m_hDialog, IDC_LOGO);
-    m_hLogoBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, "logo.bmp", IMAGE_BITMAP, 0, 0,
-                                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    m_hLogoBitmap.reset(static_cast<HBITMAP>(LoadImageA(
+        nullptr, "logo.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (m_hLogoBitmap)
         SendMessageA(m_hLogo, STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(m_hLogoBitmap));
+                     reinterpret_cast<LPARAM>(m_hLogoBitmap.get()));
 }
 
 void MainDialog::SetUpLink()
 {
-    if (m_link.AttachToWindow(GetDlgItem(m_hDialog, IDC_LINK)))
-        m_link.Initialize();
+    m_link.AttachToWindow(GetDlgItem(m_hDialog, IDC_LINK));
     m_link.SetLabelText(ReadBranding(m_programDir, BrandingKey::Label).c_str());
-
-    // A second tool of the same identity as the label's own, carrying the distributor's tip.
-    Text tip = ReadBranding(m_programDir, BrandingKey::Tip);
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = m_hDialog;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_link.m_hControl);
-    tool.hinst = Module::Instance();
-    tool.lpszText = const_cast<char*>(tip.c_str());
-    SendMessageA(m_link.m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-
+    // The label's own tool carries the static's text; the tooltip has both, which one it
+    // shows is the tooltip's matter.
+    m_link.AddTool(ReadBranding(m_programDir, BrandingKey::Tip).c_str());
     m_link.SetLinkTarget(ReadBranding(m_programDir, BrandingKey::Link).c_str());
 }
 

@@ -10,6 +10,7 @@
 #include "controls/hyperlink_label.h"
 #include "engine/engine_process.h"
 #include "framework/message_loop.h"
+#include "framework/owned.h"
 #include "framework/text.h"
 #include "framework/window_binding.h"
 #include "status/status_parser.h"
@@ -65,10 +66,10 @@ private:
     HWND m_hDialog = nullptr;
     HWND m_hProgress = nullptr;
 
-    HICON m_hBigIcon = nullptr;    // owned; destroyed after the window
-    HICON m_hSmallIcon = nullptr;  // owned; destroyed after the window
+    OwnedIcon m_hBigIcon;  // destroyed after the window, which only borrows them
+    OwnedIcon m_hSmallIcon;
     HWND m_hLogo = nullptr;
-    HBITMAP m_hLogoBitmap = nullptr;  // owned; deleted at teardown
+    OwnedBitmap m_hLogoBitmap;  // deleted after the window
     HyperLinkLabel m_link;
     Text m_programDir;
     // Holds m_pendingOutput, the engine output not yet consumed. Touched only by the parser,
