@@ -15,12 +15,12 @@
 
 namespace {
 
-const char kStatusStopped[] = "下载状态：停止";
-const char kStatusDownloading[] = "下载状态：下载中....";
-const char kStatusStopping[] = "下载状态：正在终止下载任务....";
-const char kStartDownload[] = "开始下载(&S)";
-const char kStopDownload[] = "停止下载(&S)";
-const char kStartShort[] = "开始(&S)";
+const char kStatusStopped[] = SPROUT_TEXT_STATUS_STOPPED;
+const char kStatusDownloading[] = SPROUT_TEXT_STATUS_DOWNLOADING;
+const char kStatusStopping[] = SPROUT_TEXT_STATUS_STOPPING;
+const char kStartDownload[] = SPROUT_TEXT_START_DOWNLOAD;
+const char kStopDownload[] = SPROUT_TEXT_STOP_DOWNLOAD;
+const char kStartShort[] = SPROUT_TEXT_START_SHORT;
 const char kSpeedReset[] = SPROUT_TEXT_SPEED SPROUT_TEXT_NO_RATE;
 const char kTimeLeftReset[] = SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_UNKNOWN;
 const char kDefaultSaveFolder[] = "C:\\Downloads\\";

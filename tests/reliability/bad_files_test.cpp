@@ -8,9 +8,10 @@
 
 #include "res/resource.h"
 #include "tests/reliability/sprout_session.h"
-#include "tests/reliability/window_texts.h"
+#include "tests/driver/window_texts.h"
 
 using namespace reliability;
+using namespace window_texts;
 
 namespace {
 

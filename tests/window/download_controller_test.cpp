@@ -10,6 +10,7 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/window_texts.h"
 #include "tests/window/program_folder.h"
 
 using driver::SproutProcess;
@@ -19,13 +20,13 @@ using window_test::ScopedEnvironment;
 
 namespace {
 
-const char kStopped[] = "下载状态：停止";
-const char kDownloading[] = "下载状态：下载中....";
-const char kStopping[] = "下载状态：正在终止下载任务....";
-const char kStartDownload[] = "开始下载(&S)";
-const char kStopDownload[] = "停止下载(&S)";
-const char kSpeedReset[] = "下载速度：0.0 kB/s";
-const char kTimeLeftReset[] = "剩余时间：未知";
+const char* const kStopped = window_texts::kStatusStopped;
+const char* const kDownloading = window_texts::kStatusDownloading;
+const char* const kStopping = window_texts::kStatusStopping;
+const char* const kStartDownload = window_texts::kButtonStart;
+const char* const kStopDownload = window_texts::kButtonStop;
+const char* const kSpeedReset = window_texts::kSpeedReset;
+const char* const kTimeLeftReset = window_texts::kTimeLeftUnknown;
 
 std::string EngineCommandLine(const ProgramFolder& folder, const std::string& torrent)
 {
@@ -137,10 +138,10 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     // The engine's status reaches all four labels and the bar.
     EXPECT_TRUE(driver::WaitUntil(
         [&] {
-            return HasValue(sprout, IDC_FILE_SIZE, "文件大小：") &&
-                   HasValue(sprout, IDC_DOWNLOADED, "已经下载：") &&
-                   HasValue(sprout, IDC_SPEED, "下载速度：") &&
-                   HasValue(sprout, IDC_TIME_LEFT, "剩余时间：") && ProgressPosition(sprout) > 0;
+            return HasValue(sprout, IDC_FILE_SIZE, window_texts::kFileSizePrefix) &&
+                   HasValue(sprout, IDC_DOWNLOADED, window_texts::kDownloadedPrefix) &&
+                   HasValue(sprout, IDC_SPEED, window_texts::kSpeedPrefix) &&
+                   HasValue(sprout, IDC_TIME_LEFT, window_texts::kTimeLeftPrefix) && ProgressPosition(sprout) > 0;
         },
         15000));
 
@@ -154,8 +155,8 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     EXPECT_TRUE(sprout.WaitForText(IDC_TIME_LEFT, kTimeLeftReset));
     EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
     EXPECT_EQ(sprout.ControlText(IDC_START_STOP), kStartDownload);
-    EXPECT_TRUE(HasValue(sprout, IDC_FILE_SIZE, "文件大小："));
-    EXPECT_TRUE(HasValue(sprout, IDC_DOWNLOADED, "已经下载："));
+    EXPECT_TRUE(HasValue(sprout, IDC_FILE_SIZE, window_texts::kFileSizePrefix));
+    EXPECT_TRUE(HasValue(sprout, IDC_DOWNLOADED, window_texts::kDownloadedPrefix));
     EXPECT_GT(ProgressPosition(sprout), 0);
     EXPECT_EQ(folder.SavedFolder(torrent), otherFolder);
     EXPECT_TRUE(driver::FileExists(otherFolder));
@@ -214,7 +215,7 @@ TEST(DownloadController, FailedStartKeepsTheTextsAndTheFieldIsReadIntoItsBufferO
     sprout.Press(IDC_START_STOP);
     EXPECT_TRUE(driver::WaitUntil(
         [&] { return folder.SavedFolder("movie.torrent") == std::string(511, 'f'); }, 10000));
-    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), "开始(&S)");
+    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), window_texts::kButtonFirstStart);
     EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
 
     // The failed run counts as running: the next press stops.

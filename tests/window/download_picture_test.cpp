@@ -7,6 +7,7 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/window_texts.h"
 #include "tests/window/program_folder.h"
 #include "tests/window/screen_capture.h"
 
@@ -85,10 +86,10 @@ TEST(DownloadPicture, WindowDuringASimulatedDownload)
     HWND progress = sprout.Control(IDC_PROGRESS);
     ASSERT_TRUE(driver::WaitUntil(
         [&] {
-            return HasValue(sprout, IDC_FILE_SIZE, "文件大小：") &&
-                   HasValue(sprout, IDC_DOWNLOADED, "已经下载：") &&
-                   HasValue(sprout, IDC_SPEED, "下载速度：") &&
-                   HasValue(sprout, IDC_TIME_LEFT, "剩余时间：") &&
+            return HasValue(sprout, IDC_FILE_SIZE, window_texts::kFileSizePrefix) &&
+                   HasValue(sprout, IDC_DOWNLOADED, window_texts::kDownloadedPrefix) &&
+                   HasValue(sprout, IDC_SPEED, window_texts::kSpeedPrefix) &&
+                   HasValue(sprout, IDC_TIME_LEFT, window_texts::kTimeLeftPrefix) &&
                    SendMessageA(progress, PBM_GETPOS, 0, 0) >= 5;
         },
         20000));
