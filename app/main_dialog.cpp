@@ -13,16 +13,10 @@
 #include "res/resource.h"
 #include "status/status_texts.h"
 
+using namespace texts;
+
 namespace {
 
-const char kStatusStopped[] = SPROUT_TEXT_STATUS_STOPPED;
-const char kStatusDownloading[] = SPROUT_TEXT_STATUS_DOWNLOADING;
-const char kStatusStopping[] = SPROUT_TEXT_STATUS_STOPPING;
-const char kStartDownload[] = SPROUT_TEXT_START_DOWNLOAD;
-const char kStopDownload[] = SPROUT_TEXT_STOP_DOWNLOAD;
-const char kStartShort[] = SPROUT_TEXT_START_SHORT;
-const char kSpeedReset[] = SPROUT_TEXT_SPEED SPROUT_TEXT_NO_RATE;
-const char kTimeLeftReset[] = SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_UNKNOWN;
 const char kDefaultSaveFolder[] = "C:\\Downloads\\";
 
 // Field 1000 is read into this many bytes, whatever it holds.

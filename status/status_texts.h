@@ -35,3 +35,15 @@
 #define SPROUT_TEXT_STOP_DOWNLOAD "\xCD\xA3\xD6\xB9\xCF\xC2\xD4\xD8(&S)"
 // 开始(&S): the button's text before the first press only
 #define SPROUT_TEXT_START_SHORT "\xBF\xAA\xCA\xBC(&S)"
+
+// The whole texts, as the window and the tests use them.
+namespace texts {
+constexpr char kStatusStopped[] = SPROUT_TEXT_STATUS_STOPPED;
+constexpr char kStatusDownloading[] = SPROUT_TEXT_STATUS_DOWNLOADING;
+constexpr char kStatusStopping[] = SPROUT_TEXT_STATUS_STOPPING;
+constexpr char kStartDownload[] = SPROUT_TEXT_START_DOWNLOAD;
+constexpr char kStopDownload[] = SPROUT_TEXT_STOP_DOWNLOAD;
+constexpr char kStartShort[] = SPROUT_TEXT_START_SHORT;
+constexpr char kSpeedReset[] = SPROUT_TEXT_SPEED SPROUT_TEXT_NO_RATE;
+constexpr char kTimeLeftReset[] = SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_UNKNOWN;
+}  // namespace texts

@@ -10,23 +10,16 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/driver/window_texts.h"
+#include "status/status_texts.h"
 #include "tests/window/program_folder.h"
 
 using driver::SproutProcess;
 using window_test::EngineChildren;
 using window_test::ProgramFolder;
 using window_test::ScopedEnvironment;
+using namespace texts;
 
 namespace {
-
-const char* const kStopped = window_texts::kStatusStopped;
-const char* const kDownloading = window_texts::kStatusDownloading;
-const char* const kStopping = window_texts::kStatusStopping;
-const char* const kStartDownload = window_texts::kButtonStart;
-const char* const kStopDownload = window_texts::kButtonStop;
-const char* const kSpeedReset = window_texts::kSpeedReset;
-const char* const kTimeLeftReset = window_texts::kTimeLeftUnknown;
 
 std::string EngineCommandLine(const ProgramFolder& folder, const std::string& torrent)
 {
@@ -123,7 +116,7 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     EXPECT_EQ(sprout.ControlText(IDC_SAVE_FOLDER), saveFolder);
 
     sprout.Press(IDC_START_STOP);
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kDownloading));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusDownloading));
     EXPECT_TRUE(sprout.WaitForText(IDC_START_STOP, kStopDownload));
     const std::string expected = "command line: " + EngineCommandLine(folder, torrent) +
                                  "\r\nworking directory: " +
@@ -138,10 +131,10 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     // The engine's status reaches all four labels and the bar.
     EXPECT_TRUE(driver::WaitUntil(
         [&] {
-            return HasValue(sprout, IDC_FILE_SIZE, window_texts::kFileSizePrefix) &&
-                   HasValue(sprout, IDC_DOWNLOADED, window_texts::kDownloadedPrefix) &&
-                   HasValue(sprout, IDC_SPEED, window_texts::kSpeedPrefix) &&
-                   HasValue(sprout, IDC_TIME_LEFT, window_texts::kTimeLeftPrefix) && ProgressPosition(sprout) > 0;
+            return HasValue(sprout, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE) &&
+                   HasValue(sprout, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED) &&
+                   HasValue(sprout, IDC_SPEED, SPROUT_TEXT_SPEED) &&
+                   HasValue(sprout, IDC_TIME_LEFT, SPROUT_TEXT_TIME_LEFT) && ProgressPosition(sprout) > 0;
         },
         15000));
 
@@ -153,10 +146,10 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     sprout.Press(IDC_START_STOP);
     EXPECT_TRUE(sprout.WaitForText(IDC_SPEED, kSpeedReset));
     EXPECT_TRUE(sprout.WaitForText(IDC_TIME_LEFT, kTimeLeftReset));
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStatusStopped);
     EXPECT_EQ(sprout.ControlText(IDC_START_STOP), kStartDownload);
-    EXPECT_TRUE(HasValue(sprout, IDC_FILE_SIZE, window_texts::kFileSizePrefix));
-    EXPECT_TRUE(HasValue(sprout, IDC_DOWNLOADED, window_texts::kDownloadedPrefix));
+    EXPECT_TRUE(HasValue(sprout, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE));
+    EXPECT_TRUE(HasValue(sprout, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED));
     EXPECT_GT(ProgressPosition(sprout), 0);
     EXPECT_EQ(folder.SavedFolder(torrent), otherFolder);
     EXPECT_TRUE(driver::FileExists(otherFolder));
@@ -183,7 +176,7 @@ TEST(DownloadController, EngineEndingByItselfTakesOnePressToStopAndAnotherToStar
                                   10000));
     // Only the engine's end puts the long start text there before any stop.
     EXPECT_TRUE(sprout.WaitForText(IDC_START_STOP, kStartDownload));
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStopped));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusStopped));
     EXPECT_TRUE(driver::WaitUntil([&] { return EngineChildren(sprout.ProcessId()).empty(); },
                                   10000));
 
@@ -192,7 +185,7 @@ TEST(DownloadController, EngineEndingByItselfTakesOnePressToStopAndAnotherToStar
     sprout.Press(IDC_START_STOP);
     EXPECT_TRUE(sprout.WaitForText(IDC_SPEED, kSpeedReset));
     EXPECT_EQ(sprout.ControlText(IDC_TIME_LEFT), kTimeLeftReset);
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStatusStopped);
     EXPECT_EQ(sprout.ControlText(IDC_START_STOP), kStartDownload);
     EXPECT_EQ(Count(Record(folder), "command line: "), 1);
 
@@ -215,8 +208,8 @@ TEST(DownloadController, FailedStartKeepsTheTextsAndTheFieldIsReadIntoItsBufferO
     sprout.Press(IDC_START_STOP);
     EXPECT_TRUE(driver::WaitUntil(
         [&] { return folder.SavedFolder("movie.torrent") == std::string(511, 'f'); }, 10000));
-    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), window_texts::kButtonFirstStart);
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
+    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), texts::kStartShort);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStatusStopped);
 
     // The failed run counts as running: the next press stops.
     ASSERT_TRUE(SetControlText(sprout, IDC_SAVE_FOLDER, ""));
@@ -287,24 +280,24 @@ TEST(DownloadController, APressSentWhileAStopIsUnderWayRunsAfterItNotInsideIt)
     ASSERT_TRUE(sprout.Launch(folder.Exe(), "movie.torrent", folder.Path()));
     ASSERT_NE(sprout.WaitForDialog(), nullptr);
     sprout.Press(IDC_START_STOP);
-    ASSERT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kDownloading));
+    ASSERT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusDownloading));
 
     // One thread presses Stop; once Stop is under way this one sends the next press.
     HANDLE stopper = CreateThread(nullptr, 0, SendPressThread, sprout.Dialog(), 0, nullptr);
     ASSERT_NE(stopper, nullptr);
     EXPECT_TRUE(driver::WaitUntil(
-        [&] { return TextWithoutMessage(sprout.Control(IDC_STATUS_GROUP)) == kStopping; }, 10000));
+        [&] { return TextWithoutMessage(sprout.Control(IDC_STATUS_GROUP)) == kStatusStopping; }, 10000));
     EXPECT_TRUE(SendPress(sprout.Dialog()));
     EXPECT_EQ(WaitForSingleObject(stopper, 20000), WAIT_OBJECT_0);
     CloseHandle(stopper);
 
     // The second press started one engine after the first had stopped the other, and the
     // window says so; the press after that stops it.
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kDownloading));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusDownloading));
     EXPECT_TRUE(sprout.WaitForText(IDC_START_STOP, kStopDownload));
     EXPECT_EQ(EngineChildren(sprout.ProcessId()).size(), 1u);
     sprout.Press(IDC_START_STOP);
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStopped));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusStopped));
     EXPECT_TRUE(driver::WaitUntil([&] { return EngineChildren(sprout.ProcessId()).empty(); },
                                   10000));
     ExitWith1005(sprout);

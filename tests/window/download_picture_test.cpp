@@ -7,7 +7,7 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/driver/window_texts.h"
+#include "status/status_texts.h"
 #include "tests/window/program_folder.h"
 #include "tests/window/screen_capture.h"
 
@@ -86,10 +86,10 @@ TEST(DownloadPicture, WindowDuringASimulatedDownload)
     HWND progress = sprout.Control(IDC_PROGRESS);
     ASSERT_TRUE(driver::WaitUntil(
         [&] {
-            return HasValue(sprout, IDC_FILE_SIZE, window_texts::kFileSizePrefix) &&
-                   HasValue(sprout, IDC_DOWNLOADED, window_texts::kDownloadedPrefix) &&
-                   HasValue(sprout, IDC_SPEED, window_texts::kSpeedPrefix) &&
-                   HasValue(sprout, IDC_TIME_LEFT, window_texts::kTimeLeftPrefix) &&
+            return HasValue(sprout, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE) &&
+                   HasValue(sprout, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED) &&
+                   HasValue(sprout, IDC_SPEED, SPROUT_TEXT_SPEED) &&
+                   HasValue(sprout, IDC_TIME_LEFT, SPROUT_TEXT_TIME_LEFT) &&
                    SendMessageA(progress, PBM_GETPOS, 0, 0) >= 5;
         },
         20000));

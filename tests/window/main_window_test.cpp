@@ -7,7 +7,7 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/driver/window_texts.h"
+#include "status/status_texts.h"
 #include "tests/window/program_folder.h"
 
 using driver::SproutProcess;
@@ -71,8 +71,8 @@ TEST(MainWindow, InitialisationFillsTheControls)
     ASSERT_NE(sprout.WaitForDialog(), nullptr);
 
     EXPECT_EQ(sprout.ControlText(IDC_SAVE_FOLDER), "C:\\Downloads\\");
-    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), window_texts::kButtonFirstStart);
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), window_texts::kStatusStopped);
+    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), texts::kStartShort);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), texts::kStatusStopped);
     const struct {
         int id;
         const char* text;
