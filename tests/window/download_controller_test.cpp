@@ -11,12 +11,12 @@
 #include "res/resource.h"
 #include "tests/driver/driver.h"
 #include "status/status_texts.h"
-#include "tests/window/program_folder.h"
+#include "tests/driver/program_folder.h"
 
 using driver::SproutProcess;
-using window_test::EngineChildren;
-using window_test::ProgramFolder;
-using window_test::ScopedEnvironment;
+using driver::EngineChildren;
+using driver::ProgramFolder;
+using driver::ScopedEnvironment;
 using namespace texts;
 
 namespace {
@@ -265,7 +265,7 @@ TEST(DownloadController, ExitWhileTheEngineFloodsLeavesNoEngineBehind)
         // Exit posts the quit; the teardown stops the engine while its output pours in.
         ExitWith1005(sprout);
         for (DWORD engine : engines)
-            EXPECT_TRUE(driver::WaitUntil([&] { return window_test::ProcessEnded(engine); }, 10000))
+            EXPECT_TRUE(driver::WaitUntil([&] { return driver::ProcessEnded(engine); }, 10000))
                 << mode;
     }
 }

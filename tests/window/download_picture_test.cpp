@@ -8,13 +8,13 @@
 #include "res/resource.h"
 #include "tests/driver/driver.h"
 #include "status/status_texts.h"
-#include "tests/window/program_folder.h"
+#include "tests/driver/program_folder.h"
 #include "tests/window/screen_capture.h"
 
 using driver::SproutProcess;
 using window_test::Picture;
-using window_test::ProgramFolder;
-using window_test::ScopedEnvironment;
+using driver::ProgramFolder;
+using driver::ScopedEnvironment;
 
 namespace {
 
