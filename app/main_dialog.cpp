@@ -167,6 +167,8 @@ bool MainDialog::OnCommand(int controlId)
         OnForum();
         return true;
     default:
+        // IDOK and IDCANCEL too, on purpose: Esc and the close box leave the window open, and
+        // only the exit button ends the program.
         return false;
     }
 }
@@ -215,11 +217,15 @@ void MainDialog::StartOrStop()
 {
     char folder[kFolderFieldBytes] = {};
     GetWindowTextA(GetDlgItem(m_hDialog, IDC_SAVE_FOLDER), folder, sizeof(folder));
+    // Kept as it always was: only the last level is created, and failures go unreported (the
+    // engine then runs in whatever the working directory remained).
     CreateDirectoryA(folder, nullptr);
     SetCurrentDirectoryA(folder);
     WritePrivateProfileStringA(g_torrentName.c_str(), "Path", folder,
                                SettingsFilePath(m_programDir).c_str());
 
+    // Toggled before anything runs, on purpose: after a failed start, or an engine that ended
+    // by itself, the next press runs Stop to release that run, and only the one after starts.
     bool wasDownloading = m_downloading;
     m_downloading = !m_downloading;
     if (wasDownloading) {
@@ -246,6 +252,7 @@ void MainDialog::StartOrStop()
     }
 }
 
+// Opens the save folder, not a file, whatever the button says: kept so on purpose.
 void MainDialog::OnOpenFolder()
 {
     char folder[kFolderFieldBytes] = {};
@@ -269,6 +276,7 @@ void MainDialog::OnExit()
 
 void MainDialog::OnStdout(const char* text) { m_pendingOutput.OnStdout(text, *this); }
 
+// Leaves m_downloading alone on purpose (see StartOrStop): the next press stops.
 void MainDialog::OnTerminated()
 {
     SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopped);

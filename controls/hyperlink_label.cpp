@@ -314,6 +314,7 @@ bool HyperLinkLabel::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
         }
         return true;
     case WM_CHAR:
+        // Every other character is swallowed on purpose: the static has no use for it.
         if (wParam == '\r' || wParam == ' ')
             OpenLink();
         return true;

@@ -19,6 +19,8 @@ const DWORD kChunkBytes = 256;
 // Stop's timing. The first pause lets the watcher deliver OnTerminated before any handle goes;
 // the later ones let the child notice its closed pipes and the readers their broken reads.
 // Every wait is bounded, so that a worker stuck in a hook cannot hold Stop: 0.8 s to 4.8 s.
+// The pauses are kept even when there is nothing to stop, on purpose: Stop always takes as
+// long as the sequence says.
 const DWORD kWatcherPauseMs = 500;
 const DWORD kPipePauseMs = 100;
 const DWORD kBoundedWaitMs = 1000;
@@ -105,8 +107,8 @@ bool EngineProcess::PrepareRun(const char* commandLine, int showFlag)
     }
     run->AdoptProcess(process);
     m_run = run;
-    // Kept for the whole run, as the child's own copies: the readers see no end of file when
-    // the child ends, only when Stop has closed these too.
+    // Kept for the whole run on purpose, beside the child's own copies: the readers see no
+    // end of file when the child ends, only once Stop has closed these too.
     m_hChildStdin = std::move(childStdin);
     m_hChildStdout = std::move(childStdout);
     m_hChildStderr = std::move(childStderr);

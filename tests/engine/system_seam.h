@@ -12,6 +12,4 @@ class Win9xFamily {
 public:
     Win9xFamily();
     ~Win9xFamily();
-    Win9xFamily(const Win9xFamily&) = delete;
-    Win9xFamily& operator=(const Win9xFamily&) = delete;
 };
