@@ -41,27 +41,29 @@ public:
     // The label's tooltip: the one of this thread that has a tool for the control.
     HWND Tip() const
     {
-        struct Search {
-            HWND control;
-            HWND tip;
-        } search = {BoundWindow(), nullptr};
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM lParam) -> BOOL {
-                auto* search = reinterpret_cast<Search*>(lParam);
-                char name[32] = {};
-                GetClassNameA(window, name, sizeof(name));
-                TOOLINFOA tool = {};
-                tool.cbSize = TTTOOLINFOA_V1_SIZE;
-                tool.hwnd = GetParent(search->control);
-                tool.uId = reinterpret_cast<UINT_PTR>(search->control);
-                if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 &&
-                    SendMessageA(window, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
-                    search->tip = window;
-                return search->tip == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        TipSearch search = {BoundWindow(), nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), FindTip, reinterpret_cast<LPARAM>(&search));
         return search.tip;
+    }
+
+private:
+    struct TipSearch {
+        HWND control;
+        HWND tip;
+    };
+    static BOOL CALLBACK FindTip(HWND window, LPARAM lParam)
+    {
+        auto* search = reinterpret_cast<TipSearch*>(lParam);
+        char name[32] = {};
+        GetClassNameA(window, name, sizeof(name));
+        TOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.hwnd = GetParent(search->control);
+        tool.uId = reinterpret_cast<UINT_PTR>(search->control);
+        if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 &&
+            SendMessageA(window, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
+            search->tip = window;
+        return search->tip == nullptr;
     }
 };
 
