@@ -13,16 +13,10 @@
 #include "res/resource.h"
 #include "status/status_texts.h"
 
+using namespace texts;
+
 namespace {
 
-const char kStatusStopped[] = "下载状态：停止";
-const char kStatusDownloading[] = "下载状态：下载中....";
-const char kStatusStopping[] = "下载状态：正在终止下载任务....";
-const char kStartDownload[] = "开始下载(&S)";
-const char kStopDownload[] = "停止下载(&S)";
-const char kStartShort[] = "开始(&S)";
-const char kSpeedReset[] = SPROUT_TEXT_SPEED SPROUT_TEXT_NO_RATE;
-const char kTimeLeftReset[] = SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_UNKNOWN;
 const char kDefaultSaveFolder[] = "C:\\Downloads\\";
 
 // Field 1000 is read into this many bytes, whatever it holds.
@@ -35,20 +29,9 @@ MainDialog::~MainDialog()
     // Members go before the EngineProcess base: the runner must be stopped and its hooks inert
     // while the parser's buffer, the link label and the controls are still there.
     Shutdown();
+    // The window goes before the icons and the bitmap it shows.
     if (Window())
         DestroyWindow(Window());
-    if (m_hBigIcon) {
-        DestroyIcon(m_hBigIcon);
-        m_hBigIcon = nullptr;
-    }
-    if (m_hSmallIcon) {
-        DestroyIcon(m_hSmallIcon);
-        m_hSmallIcon = nullptr;
-    }
-    if (m_hLogoBitmap) {
-        DeleteObject(m_hLogoBitmap);
-        m_hLogoBitmap = nullptr;
-    }
 }
 
 HWND MainDialog::Create() { return CreateBoundDialog(Module::Instance(), IDD_MAIN, nullptr); }
@@ -133,44 +116,35 @@ void MainDialog::SetIcons()
     // Each size loaded by itself (a shared load may hand back the first size asked for);
     // the window only borrows them.
     HINSTANCE instance = Module::Instance();
-    m_hBigIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXICON),
-                                               GetSystemMetrics(SM_CYICON), 0));
-    SendMessageA(m_hDialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon));
-    m_hSmallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT),
-                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                 GetSystemMetrics(SM_CYSMICON), 0));
-    SendMessageA(m_hDialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    m_hBigIcon.reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                   GetSystemMetrics(SM_CYICON), 0)));
+    SendMessageA(m_hDialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon.get()));
+    m_hSmallIcon.reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SPROUT),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), 0)));
+    SendMessageA(m_hDialog, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(m_hSmallIcon.get()));
 }
 
 void MainDialog::LoadLogo()
 {
     // Relative on purpose: the logo comes from the folder the program was started in.
     m_hLogo = GetDlgItem(m_hDialog, IDC_LOGO);
-    m_hLogoBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, "logo.bmp", IMAGE_BITMAP, 0, 0,
-                                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    m_hLogoBitmap.reset(static_cast<HBITMAP>(LoadImageA(
+        nullptr, "logo.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (m_hLogoBitmap)
         SendMessageA(m_hLogo, STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(m_hLogoBitmap));
+                     reinterpret_cast<LPARAM>(m_hLogoBitmap.get()));
 }
 
 void MainDialog::SetUpLink()
 {
-    if (m_link.AttachToWindow(GetDlgItem(m_hDialog, IDC_LINK)))
-        m_link.Initialize();
+    m_link.AttachToWindow(GetDlgItem(m_hDialog, IDC_LINK));
     m_link.SetLabelText(ReadBranding(m_programDir, BrandingKey::Label).c_str());
-
-    // A second tool of the same identity as the label's own, carrying the distributor's tip.
-    Text tip = ReadBranding(m_programDir, BrandingKey::Tip);
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = m_hDialog;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_link.m_hControl);
-    tool.hinst = Module::Instance();
-    tool.lpszText = const_cast<char*>(tip.c_str());
-    SendMessageA(m_link.m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-
+    // The label's own tool carries the static's text; the tooltip has both, which one it
+    // shows is the tooltip's matter.
+    m_link.AddTool(ReadBranding(m_programDir, BrandingKey::Tip).c_str());
     m_link.SetLinkTarget(ReadBranding(m_programDir, BrandingKey::Link).c_str());
 }
 
@@ -193,6 +167,8 @@ bool MainDialog::OnCommand(int controlId)
         OnForum();
         return true;
     default:
+        // IDOK and IDCANCEL too, on purpose: Esc and the close box leave the window open, and
+        // only the exit button ends the program.
         return false;
     }
 }
@@ -220,13 +196,36 @@ void MainDialog::OnBrowse()
 
 void MainDialog::OnStartStop()
 {
+    // Stop and the wait before Start handle messages sent to this thread meanwhile, so a
+    // press sent from another thread or process could arrive inside this one; it is counted
+    // and runs once this press is done.
+    if (m_pressUnderWay) {
+        ++m_pressesWaiting;
+        return;
+    }
+    m_pressUnderWay = true;
+    StartOrStop();
+    m_pressUnderWay = false;
+    if (m_pressesWaiting > 0) {
+        --m_pressesWaiting;
+        PostMessageA(m_hDialog, WM_COMMAND, MAKEWPARAM(IDC_START_STOP, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(m_hDialog, IDC_START_STOP)));
+    }
+}
+
+void MainDialog::StartOrStop()
+{
     char folder[kFolderFieldBytes] = {};
     GetWindowTextA(GetDlgItem(m_hDialog, IDC_SAVE_FOLDER), folder, sizeof(folder));
+    // Kept as it always was: only the last level is created, and failures go unreported (the
+    // engine then runs in whatever the working directory remained).
     CreateDirectoryA(folder, nullptr);
     SetCurrentDirectoryA(folder);
     WritePrivateProfileStringA(g_torrentName.c_str(), "Path", folder,
                                SettingsFilePath(m_programDir).c_str());
 
+    // Toggled before anything runs, on purpose: after a failed start, or an engine that ended
+    // by itself, the next press runs Stop to release that run, and only the one after starts.
     bool wasDownloading = m_downloading;
     m_downloading = !m_downloading;
     if (wasDownloading) {
@@ -253,6 +252,7 @@ void MainDialog::OnStartStop()
     }
 }
 
+// Opens the save folder, not a file, whatever the button says: kept so on purpose.
 void MainDialog::OnOpenFolder()
 {
     char folder[kFolderFieldBytes] = {};
@@ -276,6 +276,7 @@ void MainDialog::OnExit()
 
 void MainDialog::OnStdout(const char* text) { m_pendingOutput.OnStdout(text, *this); }
 
+// Leaves m_downloading alone on purpose (see StartOrStop): the next press stops.
 void MainDialog::OnTerminated()
 {
     SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopped);

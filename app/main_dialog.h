@@ -10,6 +10,7 @@
 #include "controls/hyperlink_label.h"
 #include "engine/engine_process.h"
 #include "framework/message_loop.h"
+#include "framework/owned.h"
 #include "framework/text.h"
 #include "framework/window_binding.h"
 #include "status/status_parser.h"
@@ -52,6 +53,7 @@ private:
     bool OnCommand(int controlId);
     void OnBrowse();
     void OnStartStop();
+    void StartOrStop();
     void OnOpenFolder();
     void OnForum();
     void OnExit();
@@ -64,16 +66,18 @@ private:
     HWND m_hDialog = nullptr;
     HWND m_hProgress = nullptr;
 
-    HICON m_hBigIcon = nullptr;    // owned; destroyed after the window
-    HICON m_hSmallIcon = nullptr;  // owned; destroyed after the window
+    OwnedIcon m_hBigIcon;  // destroyed after the window, which only borrows them
+    OwnedIcon m_hSmallIcon;
     HWND m_hLogo = nullptr;
-    HBITMAP m_hLogoBitmap = nullptr;  // owned; deleted at teardown
+    OwnedBitmap m_hLogoBitmap;  // deleted after the window
     HyperLinkLabel m_link;
     Text m_programDir;
     // Holds m_pendingOutput, the engine output not yet consumed. Touched only by the parser,
     // on the stdout reader thread (or on this thread for a failed start's text).
     StatusParser m_pendingOutput;
     bool m_downloading = false;  // toggled by every Start/Stop press, on this thread only
+    bool m_pressUnderWay = false;
+    int m_pressesWaiting = 0;  // presses that arrived during another, still to run
     // Whether the parser's results reach the controls: set by this thread before Start, cleared
     // before Stop, read by the stdout reader. A write that Stop held up would otherwise land
     // after the stop texts and undo their reset of the speed and time left.

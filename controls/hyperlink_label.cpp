@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <new>
 
 #include "controls/color_triple.h"
@@ -15,20 +16,13 @@
 namespace {
 const char kBrowserSettingsKey[] = "Software\\Microsoft\\Internet Explorer\\Settings";
 
-// Replaces *field with a private copy of text (null leaves it unset); false when the copy
-// could not be allocated, and the field is then unset as well.
-bool CopyText(char** field, const char* text)
+// Replaces the field with a private copy of text (null leaves it unset); false when the
+// copy could not be allocated, and the field is then unset as well.
+bool CopyText(Text& field, bool& isSet, const char* text)
 {
-    delete[] *field;
-    *field = nullptr;
-    if (!text)
-        return true;
-    char* copy = new (std::nothrow) char[lstrlenA(text) + 1];
-    if (!copy)
-        return false;
-    lstrcpyA(copy, text);
-    *field = copy;
-    return true;
+    field = Text();
+    isSet = text && field.Assign(text);
+    return !text || isSet;
 }
 
 // A colour value that cannot be read or parsed leaves the colour as it was.
@@ -50,21 +44,12 @@ POINT PointFromLParam(LPARAM lParam)
 }
 }  // namespace
 
-HyperLinkLabel::~HyperLinkLabel()
-{
-    delete[] m_pszLabel;
-    delete[] m_pszLinkTarget;
-    if (m_hUnderlineFont)
-        DeleteObject(m_hUnderlineFont);
-    if (m_hHandCursor)
-        DestroyCursor(m_hHandCursor);
-}
-
 bool HyperLinkLabel::AttachToWindow(HWND hwnd)
 {
     if (!SubclassWindow(hwnd))
         return false;
     m_hControl = hwnd;
+    Initialize();
     return true;
 }
 
@@ -83,10 +68,8 @@ void HyperLinkLabel::Initialize()
     unsigned char andPlane[kHandCursorPlaneBytes];
     unsigned char xorPlane[kHandCursorPlaneBytes];
     BuildHandCursorPlanes(andPlane, xorPlane);
-    if (m_hHandCursor)
-        DestroyCursor(m_hHandCursor);
-    m_hHandCursor = CreateCursor(Module::Instance(), kHandCursorHotX, kHandCursorHotY,
-                                 kHandCursorSize, kHandCursorSize, andPlane, xorPlane);
+    m_hHandCursor.reset(CreateCursor(Module::Instance(), kHandCursorHotX, kHandCursorHotY,
+                                     kHandCursorSize, kHandCursorSize, andPlane, xorPlane));
 
     if (m_bDrawsText)
         MakeUnderlineFont();
@@ -99,10 +82,7 @@ void HyperLinkLabel::Initialize()
 
 void HyperLinkLabel::MakeUnderlineFont()
 {
-    if (m_hUnderlineFont) {
-        DeleteObject(m_hUnderlineFont);
-        m_hUnderlineFont = nullptr;
-    }
+    m_hUnderlineFont.reset();
     // The dialog's font, not the static's: the label matches the rest of the window.
     HFONT parentFont =
         reinterpret_cast<HFONT>(SendMessageA(GetParent(m_hControl), WM_GETFONT, 0, 0));
@@ -112,60 +92,57 @@ void HyperLinkLabel::MakeUnderlineFont()
     if (!GetObjectA(parentFont, sizeof(font), &font))
         return;
     font.lfUnderline = 1;
-    m_hUnderlineFont = CreateFontIndirectA(&font);
+    m_hUnderlineFont.reset(CreateFontIndirectA(&font));
 }
 
 void HyperLinkLabel::TakeTextsFromWindow()
 {
-    if (!m_pszLabel) {
+    if (!m_hasLabel) {
         int length = GetWindowTextLengthA(m_hControl);
-        if (length > 0) {
-            char* text = new (std::nothrow) char[length + 1];
-            if (text) {
-                if (GetWindowTextA(m_hControl, text, length + 1))
-                    SetLabelText(text);
-                delete[] text;
-            }
-        }
+        std::unique_ptr<char[]> text(length > 0 ? new (std::nothrow) char[length + 1] : nullptr);
+        if (text && GetWindowTextA(m_hControl, text.get(), length + 1))
+            SetLabelText(text.get());
     }
-    if (!m_pszLinkTarget && m_pszLabel)
-        SetLinkTarget(m_pszLabel);
+    if (!m_hasLinkTarget && m_hasLabel)
+        SetLinkTarget(m_label.c_str());
 }
 
 void HyperLinkLabel::CreateTooltip()
 {
-    HINSTANCE instance = Module::Instance();
     m_hTip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, m_hControl, nullptr, instance,
-                             nullptr);
+                             CW_USEDEFAULT, CW_USEDEFAULT, m_hControl, nullptr,
+                             Module::Instance(), nullptr);
     SendMessageA(m_hTip, TTM_ACTIVATE, TRUE, 0);
+    AddTool(m_hasLinkTarget ? m_linkTarget.c_str() : nullptr);
+}
 
+void HyperLinkLabel::AddTool(const char* text)
+{
     // No TTF_SUBCLASS: the tooltip hears of the mouse through our relay entry.
     TOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;  // 44 bytes: up to lParam, which stays 0
     tool.uFlags = TTF_IDISHWND;
     tool.hwnd = GetParent(m_hControl);
     tool.uId = reinterpret_cast<UINT_PTR>(m_hControl);
-    tool.hinst = instance;
-    tool.lpszText = m_pszLinkTarget;
+    tool.hinst = Module::Instance();
+    tool.lpszText = const_cast<char*>(text);
     SendMessageA(m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void HyperLinkLabel::ReadLinkColours()
 {
     // Each colour stands or falls by itself.
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ | KEY_WRITE, &key) !=
+    OwnedKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ, key.put()) !=
         ERROR_SUCCESS)
         return;
-    ReadColour(key, "Anchor Color", &m_crAnchor);
-    ReadColour(key, "Anchor Color Visited", &m_crAnchorVisited);
-    RegCloseKey(key);
+    ReadColour(key.get(), "Anchor Color", &m_crAnchor);
+    ReadColour(key.get(), "Anchor Color Visited", &m_crAnchorVisited);
 }
 
 bool HyperLinkLabel::SetLabelText(const char* text)
 {
-    if (!CopyText(&m_pszLabel, text))
+    if (!CopyText(m_label, m_hasLabel, text))
         return false;
     MeasureLabel();
     return true;
@@ -173,12 +150,19 @@ bool HyperLinkLabel::SetLabelText(const char* text)
 
 bool HyperLinkLabel::SetLinkTarget(const char* text)
 {
-    if (!CopyText(&m_pszLinkTarget, text))
+    if (!CopyText(m_linkTarget, m_hasLinkTarget, text))
         return false;
     // Without a label the target is what is drawn, so its size matters.
-    if (!m_pszLabel)
+    if (!m_hasLabel)
         MeasureLabel();
     return true;
+}
+
+const char* HyperLinkLabel::DrawnText() const
+{
+    if (m_hasLabel)
+        return m_label.c_str();
+    return m_hasLinkTarget ? m_linkTarget.c_str() : nullptr;
 }
 
 unsigned HyperLinkLabel::Alignment() const
@@ -190,20 +174,20 @@ bool HyperLinkLabel::MeasureLabel()
 {
     if (!IsWindow(m_hControl) || !DrawnText())
         return false;
-    HDC dc = GetDC(m_hControl);
+    WindowDc dc(m_hControl);
     RECT client;
     GetClientRect(m_hControl, &client);
     m_rcLabel = client;
     if (m_bDrawsText) {
-        HGDIOBJ previousFont = m_hUnderlineFont ? SelectObject(dc, m_hUnderlineFont) : nullptr;
         unsigned alignment = Alignment();
-        // Measured at the top-left corner, wrapped at the client width, then moved sideways.
-        DrawTextA(dc, DrawnText(), -1, &m_rcLabel, alignment | DT_WORDBREAK | DT_CALCRECT);
-        if (previousFont)
-            SelectObject(dc, previousFont);
+        {
+            SelectedObject font(dc.get(), m_hUnderlineFont.get());
+            // Measured at the top-left corner, wrapped at the client width, then moved sideways.
+            DrawTextA(dc.get(), DrawnText(), -1, &m_rcLabel,
+                      alignment | DT_WORDBREAK | DT_CALCRECT);
+        }
         OffsetRect(&m_rcLabel, LabelShift(alignment, client.right, m_rcLabel.right), 0);
     }
-    ReleaseDC(m_hControl, dc);
     return true;
 }
 
@@ -211,23 +195,23 @@ void HyperLinkLabel::PaintLabel(HDC dc)
 {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, m_bLinkVisited ? m_crAnchorVisited : m_crAnchor);
-    HGDIOBJ previousFont = m_hUnderlineFont ? SelectObject(dc, m_hUnderlineFont) : nullptr;
-    if (DrawnText()) {
-        RECT area = m_rcLabel;
-        DrawTextA(dc, DrawnText(), -1, &area, Alignment() | DT_WORDBREAK);
+    {
+        SelectedObject font(dc, m_hUnderlineFont.get());
+        if (DrawnText()) {
+            RECT area = m_rcLabel;
+            DrawTextA(dc, DrawnText(), -1, &area, Alignment() | DT_WORDBREAK);
+        }
     }
-    if (previousFont)
-        SelectObject(dc, previousFont);
     if (m_hControl && GetFocus() == m_hControl)
         DrawFocusRect(dc, &m_rcLabel);
 }
 
 bool HyperLinkLabel::OpenLink()
 {
-    if (!m_pszLinkTarget)
+    if (!m_hasLinkTarget)
         return false;
-    HINSTANCE shell =
-        ShellExecuteA(nullptr, "open", m_pszLinkTarget, nullptr, nullptr, SW_SHOWNORMAL);
+    HINSTANCE shell = ShellExecuteA(nullptr, "open", m_linkTarget.c_str(), nullptr, nullptr,
+                                    SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(shell) <= 32)
         return false;
     m_bLinkVisited = true;
@@ -286,10 +270,6 @@ bool HyperLinkLabel::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
                                           LRESULT& result)
 {
     result = 0;
-    if (msg == WM_CREATE) {
-        Initialize();
-        return true;
-    }
     // Mouse messages up to the last double-click (not the wheel) also go to the tooltip;
     // the entries below still see them.
     if (msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONDBLCLK && IsWindow(m_hTip))
@@ -315,9 +295,9 @@ bool HyperLinkLabel::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
         InvalidateRect(hwnd, nullptr, TRUE);  // the focus rectangle comes or goes
         return true;
     case WM_MOUSEMOVE:
-        if (!m_pszLinkTarget || !InLabel(lParam))
+        if (!m_hasLinkTarget || !InLabel(lParam))
             return false;
-        SetCursor(m_hHandCursor);
+        SetCursor(m_hHandCursor.get());
         return true;
     case WM_LBUTTONDOWN:
         // Capture, so that the release is seen even outside the control.
@@ -334,6 +314,7 @@ bool HyperLinkLabel::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
         }
         return true;
     case WM_CHAR:
+        // Every other character is swallowed on purpose: the static has no use for it.
         if (wParam == '\r' || wParam == ' ')
             OpenLink();
         return true;
@@ -342,7 +323,7 @@ bool HyperLinkLabel::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
         return true;
     case WM_SETCURSOR:
         // Over the label the hand stays; elsewhere the static puts back its class cursor.
-        if (!m_pszLinkTarget || !CursorInLabel(hwnd))
+        if (!m_hasLinkTarget || !CursorInLabel(hwnd))
             return false;
         result = TRUE;
         return true;

@@ -1,24 +1,29 @@
+// Who owns what. The owner's thread (the one that constructs the runner and calls Start,
+// Stop and the destructor) alone touches the runner's fields: the child's three pipe ends,
+// the stdin write end and the three thread handles. Each run's read ends, stop event and
+// child process belong to its EngineRun, which the owner's thread and the three workers
+// share: the stdout reader, the stderr reader and the watcher use nothing but their run and
+// s_running. A worker may call into the runner only between EnterHook and LeaveHook on its
+// run; once Stop has given the run up (Detach) and no hook mark is set, no worker touches
+// the runner again, and a worker touches its run only until ReleaseWorker, its last act.
 #include "engine/engine_process.h"
 
 #include "engine/engine_run.h"
+#include "engine/engine_system.h"
 #include "engine/start_failure_text.h"
 
 namespace {
 
 const DWORD kChunkBytes = 256;
+
+// Stop's timing. The first pause lets the watcher deliver OnTerminated before any handle goes;
+// the later ones let the child notice its closed pipes and the readers their broken reads.
+// Every wait is bounded, so that a worker stuck in a hook cannot hold Stop: 0.8 s to 4.8 s.
+// The pauses are kept even when there is nothing to stop, on purpose: Stop always takes as
+// long as the sequence says.
+const DWORD kWatcherPauseMs = 500;
+const DWORD kPipePauseMs = 100;
 const DWORD kBoundedWaitMs = 1000;
-
-bool IsWin9xByVersion()
-{
-    return (GetVersion() & 0x80000000) != 0;
-}
-
-void CloseAndClear(HANDLE& handle)
-{
-    if (handle)
-        CloseHandle(handle);
-    handle = nullptr;
-}
 
 // Lets a reader blocked in a read go on to its flag test. The call exists from Vista on;
 // on older systems such a reader ends when its read returns.
@@ -30,39 +35,31 @@ void CancelBlockedRead(HANDLE thread)
         reinterpret_cast<CancelSynchronousIoFn>(reinterpret_cast<void*>(proc))(thread);
 }
 
+// One pipe: the child's end stays inheritable, the runner's end is a private copy, so that
+// the child never holds the runner's end and its pipes break when it goes.
+bool OpenPipe(OwnedHandle& childEnd, OwnedHandle& ownEnd, bool childReads)
+{
+    OwnedHandle readEnd;
+    OwnedHandle writeEnd;
+    if (!engine_system::CreateInheritablePipe(readEnd.put(), writeEnd.put()))
+        return false;
+    OwnedHandle& inheritableOwnEnd = childReads ? writeEnd : readEnd;
+    if (!engine_system::DuplicateForSelf(inheritableOwnEnd.get(), ownEnd.put()))
+        return false;
+    childEnd = std::move(childReads ? readEnd : writeEnd);
+    return true;
+}
+
 }  // namespace
 
 std::atomic<long> EngineProcess::s_running{0};
-bool (*EngineProcess::s_isWin9xFamily)() = IsWin9xByVersion;
 
-EngineProcess::EngineProcess()
-    : m_hStopEvent(nullptr),
-      m_hChildStdin(nullptr),
-      m_hChildStdout(nullptr),
-      m_hChildStderr(nullptr),
-      m_hStdinWrite(nullptr),
-      m_hStdoutRead(nullptr),
-      m_hStderrRead(nullptr),
-      m_hStdoutThread(nullptr),
-      m_hStderrThread(nullptr),
-      m_hWatchThread(nullptr),
-      m_hProcess(nullptr),
-      m_run(nullptr),
-      m_retiredRuns(nullptr),
-      m_shutDown(false)
-{
-    s_running.store(0);
-}
+EngineProcess::EngineProcess() { s_running.store(0); }
 
 EngineProcess::~EngineProcess()
 {
     if (!m_shutDown)
         Shutdown();
-}
-
-void EngineProcess::SetFamilyTestForTesting(bool (*isWin9xFamily)())
-{
-    s_isWin9xFamily = isWin9xFamily ? isWin9xFamily : IsWin9xByVersion;
 }
 
 void EngineProcess::OnStarted(const char*) {}
@@ -74,45 +71,49 @@ int EngineProcess::Start(const char* commandLine, int showFlag)
 {
     m_shutDown = false;
     ReleaseQuietRuns();
-
-    SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE stdinWrite = nullptr;
-    HANDLE stdoutRead = nullptr;
-    HANDLE stderrRead = nullptr;
-    CreatePipe(&m_hChildStdin, &stdinWrite, &inheritable, 0);
-    CreatePipe(&stdoutRead, &m_hChildStdout, &inheritable, 0);
-    CreatePipe(&stderrRead, &m_hChildStderr, &inheritable, 0);
-
-    // The runner's ends must not leak into the child, or its pipes would never break.
-    HANDLE self = GetCurrentProcess();
-    DuplicateHandle(self, stdinWrite, self, &m_hStdinWrite, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    DuplicateHandle(self, stdoutRead, self, &m_hStdoutRead, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    DuplicateHandle(self, stderrRead, self, &m_hStderrRead, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    CloseAndClear(stdinWrite);
-    CloseAndClear(stdoutRead);
-    CloseAndClear(stderrRead);
-
-    m_hProcess = LaunchChild(commandLine, m_hChildStdout, m_hChildStdin, m_hChildStderr, showFlag);
-    if (!m_hProcess) {
+    if (!PrepareRun(commandLine, showFlag)) {
         char text[kStartFailureTextBytes];
         FormatStartFailure(commandLine, text);
         OnStdout(text);
-        CloseAndClear(m_hChildStdin);
-        CloseAndClear(m_hChildStdout);
-        CloseAndClear(m_hChildStderr);
         return 0;
     }
-
     s_running.store(1);
-    m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    m_run = EngineRun::Create(this, m_hStdoutRead, m_hStderrRead, m_hStopEvent, m_hProcess);
-    if (m_run) {
-        m_hStdoutThread = StartWorker(StdoutReaderMain, kStdoutReader);
-        m_hStderrThread = StartWorker(StderrReaderMain, kStderrReader);
-        m_hWatchThread = StartWorker(WatcherMain, kWatcher);
-    }
+    m_hStdoutThread.reset(StartWorker(StdoutReaderMain, kStdoutReader));
+    m_hStderrThread.reset(StartWorker(StderrReaderMain, kStderrReader));
+    m_hWatchThread.reset(StartWorker(WatcherMain, kWatcher));
     OnStarted(commandLine);
     return 1;
+}
+
+// Pipes, stop event and run first, the child last: a failure anywhere leaves nothing behind
+// and no child running.
+bool EngineProcess::PrepareRun(const char* commandLine, int showFlag)
+{
+    OwnedHandle childStdin, childStdout, childStderr, stdinWrite, stdoutRead, stderrRead;
+    if (!OpenPipe(childStdin, stdinWrite, true) || !OpenPipe(childStdout, stdoutRead, false) ||
+        !OpenPipe(childStderr, stderrRead, false))
+        return false;
+    OwnedHandle stopEvent(engine_system::CreateStopEvent());
+    if (!stopEvent)
+        return false;
+    EngineRun* run = EngineRun::Create(this, stdoutRead, stderrRead, stopEvent);
+    if (!run)
+        return false;
+    OwnedHandle process(LaunchChild(commandLine, childStdout.get(), childStdin.get(),
+                                    childStderr.get(), showFlag));
+    if (!process) {
+        run->Discard();
+        return false;
+    }
+    run->AdoptProcess(process);
+    m_run = run;
+    // Kept for the whole run on purpose, beside the child's own copies: the readers see no
+    // end of file when the child ends, only once Stop has closed these too.
+    m_hChildStdin = std::move(childStdin);
+    m_hChildStdout = std::move(childStdout);
+    m_hChildStderr = std::move(childStderr);
+    m_hStdinWrite = std::move(stdinWrite);
+    return true;
 }
 
 HANDLE EngineProcess::LaunchChild(const char* commandLine, HANDLE childStdout, HANDLE childStdin,
@@ -217,58 +218,62 @@ void EngineProcess::RaiseHook(EngineRun* run, int worker, const char* text)
 void EngineProcess::Stop()
 {
     s_running.store(0);
-    if (m_run)
+    if (m_run) {
         m_run->SetStopped();
-    if (m_hStopEvent)
-        SetEvent(m_hStopEvent);
-    Sleep(500);
+        SetEvent(m_run->StopEvent());
+    }
+    Sleep(kWatcherPauseMs);
 
     if (m_hWatchThread)
-        WaitForSingleObject(m_hWatchThread, kBoundedWaitMs);
-    CloseAndClear(m_hWatchThread);
+        WaitForSingleObject(m_hWatchThread.get(), kBoundedWaitMs);
+    m_hWatchThread.reset();
 
-    CloseAndClear(m_hChildStdin);
-    CloseAndClear(m_hChildStdout);
-    CloseAndClear(m_hChildStderr);
-    Sleep(100);
+    m_hChildStdin.reset();
+    m_hChildStdout.reset();
+    m_hChildStderr.reset();
+    Sleep(kPipePauseMs);
 
-    CloseAndClear(m_hStdinWrite);
-    CloseAndClear(m_hStdoutRead);
-    CloseAndClear(m_hStderrRead);
-    Sleep(100);
+    // The read ends are the run's: a reader keeps its own until it ends.
+    m_hStdinWrite.reset();
+    Sleep(kPipePauseMs);
 
     EndReader(m_hStdoutThread, kStdoutReader);
     EndReader(m_hStderrThread, kStderrReader);
-    Sleep(100);
+    Sleep(kPipePauseMs);
 
-    if (m_hProcess) {
-        DWORD exitCode = 0;
-        if (GetExitCodeProcess(m_hProcess, &exitCode) && exitCode == STILL_ACTIVE) {
-            TerminateProcess(m_hProcess, 1);
-            WaitForSingleObject(m_hProcess, kBoundedWaitMs);
-        }
+    HANDLE process = m_run ? m_run->Process() : nullptr;
+    DWORD exitCode = 0;
+    if (process && GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, kBoundedWaitMs);
     }
-    CloseAndClear(m_hProcess);
-    CloseAndClear(m_hStopEvent);
     RetireRun();
 }
 
-// On the 9x family a reader is terminated wherever it is; on the NT family it ends by
-// itself, and one still blocked in a read when the wait runs out has that read cancelled
-// (one that is inside its hook instead ends after the hook, on its run's stopped flag).
-void EngineProcess::EndReader(HANDLE& thread, int worker)
+// On the 9x family a reader is terminated, but never inside its hook (it may hold the heap's
+// lock there): Stop first bars it from its hook, waiting within the bound for it to leave,
+// and a reader that stays in its hook is left to end after it, on its run's stopped flag.
+// On the NT family a reader ends by itself, and one still blocked in a read when the wait
+// runs out has that read cancelled.
+void EngineProcess::EndReader(OwnedHandle& thread, int worker)
 {
     if (thread) {
-        bool win9x = s_isWin9xFamily();
-        if (win9x)
-            TerminateThread(thread, 1);
-        DWORD waited = WaitForSingleObject(thread, kBoundedWaitMs);
-        if (win9x && waited == WAIT_OBJECT_0)
+        DWORD start = GetTickCount();
+        bool terminated = false;
+        if (engine_system::IsWin9xFamily()) {
+            while (!m_run->BarHooks(worker) && GetTickCount() - start < kBoundedWaitMs)
+                Sleep(1);
+            terminated = m_run->BarHooks(worker) && TerminateThread(thread.get(), 1);
+        }
+        DWORD spent = GetTickCount() - start;
+        DWORD waited = WaitForSingleObject(thread.get(),
+                                           spent < kBoundedWaitMs ? kBoundedWaitMs - spent : 0);
+        if (terminated && waited == WAIT_OBJECT_0)
             m_run->ReleaseTerminatedWorker(worker);
-        else if (!win9x && waited == WAIT_TIMEOUT)
-            CancelBlockedRead(thread);
+        else if (!terminated && waited == WAIT_TIMEOUT)
+            CancelBlockedRead(thread.get());
     }
-    CloseAndClear(thread);
+    thread.reset();
 }
 
 // Gives up the run Stop has ended: from here on its workers raise no hook. Once none of

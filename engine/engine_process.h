@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+#include "framework/owned.h"
+
 class EngineRun;
 
 class EngineProcess {
@@ -23,10 +25,6 @@ public:
 
     // The stop sequence: callable at any time, any number of times. Blocks 0.8 s to 4.8 s.
     void Stop();
-
-    // Replaces the GetVersion test that tells the 9x family (true) from the NT family, so
-    // that tests can take Stop's 9x path; null puts GetVersion back.
-    static void SetFamilyTestForTesting(bool (*isWin9xFamily)());
 
 protected:
     // Hooks, empty here. All but OnStarted (and the failed-start text) arrive on worker threads.
@@ -56,34 +54,28 @@ private:
     static void WatchLoop(EngineRun* run);
     static void RaiseHook(EngineRun* run, int worker, const char* text);
 
+    bool PrepareRun(const char* commandLine, int showFlag);
     HANDLE StartWorker(LPTHREAD_START_ROUTINE main, int worker);
-    void EndReader(HANDLE& thread, int worker);
+    void EndReader(OwnedHandle& thread, int worker);
     void RetireRun();
     void ReleaseQuietRuns();
     bool HookInFlight() const;
 
-    // Null whenever not held; Stop closes every one it holds and sets it back to null. The
-    // workers never read these: they use copies of their own in their EngineRun.
-    HANDLE m_hStopEvent;
-    HANDLE m_hChildStdin;
-    HANDLE m_hChildStdout;
-    HANDLE m_hChildStderr;
-    HANDLE m_hStdinWrite;
-    HANDLE m_hStdoutRead;
-    HANDLE m_hStderrRead;
-    HANDLE m_hStdoutThread;
-    HANDLE m_hStderrThread;
-    HANDLE m_hWatchThread;
-    HANDLE m_hProcess;
-
-    // The run in progress (from a successful Start to the Stop that ends it), and the runs
-    // Stop has given up while one of their workers was still inside a hook. Runner's thread
-    // only.
-    EngineRun* m_run;
-    EngineRun* m_retiredRuns;
-    bool m_shutDown;  // Shutdown has run and nothing was started since
+    // Who owns and touches each field: see the top of engine_process.cpp.
+    OwnedHandle m_hChildStdin;   // the child's three ends, held for the whole run
+    OwnedHandle m_hChildStdout;
+    OwnedHandle m_hChildStderr;
+    OwnedHandle m_hStdinWrite;   // never written: the child's input neither flows nor ends
+    OwnedHandle m_hStdoutThread;
+    OwnedHandle m_hStderrThread;
+    OwnedHandle m_hWatchThread;
+    // The run in progress (from a successful Start to the Stop that ends it), which owns the
+    // read ends, the stop event and the child; and the runs Stop has given up while one of
+    // their workers was still inside a hook.
+    EngineRun* m_run = nullptr;
+    EngineRun* m_retiredRuns = nullptr;
+    bool m_shutDown = false;  // Shutdown has run and nothing was started since
 
     // A run is in progress; the signal on which the workers end. Stored only as 0 or 1.
     static std::atomic<long> s_running;
-    static bool (*s_isWin9xFamily)();
 };

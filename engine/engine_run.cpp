@@ -2,48 +2,19 @@
 
 #include <new>
 
-namespace {
-
-// A non-inheritable copy, so that no later child inherits it; null when there is nothing.
-HANDLE CopyHandle(HANDLE handle)
+EngineRun* EngineRun::Create(EngineProcess* target, OwnedHandle& stdoutRead,
+                             OwnedHandle& stderrRead, OwnedHandle& stopEvent)
 {
-    HANDLE copy = nullptr;
-    if (handle)
-        DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS);
-    return copy;
+    return new (std::nothrow) EngineRun(target, stdoutRead, stderrRead, stopEvent);
 }
 
-void CloseIfSet(HANDLE handle)
-{
-    if (handle)
-        CloseHandle(handle);
-}
-
-}  // namespace
-
-EngineRun* EngineRun::Create(EngineProcess* target, HANDLE stdoutRead, HANDLE stderrRead,
-                             HANDLE stopEvent, HANDLE process)
-{
-    return new (std::nothrow) EngineRun(target, stdoutRead, stderrRead, stopEvent, process);
-}
-
-EngineRun::EngineRun(EngineProcess* target, HANDLE stdoutRead, HANDLE stderrRead,
-                     HANDLE stopEvent, HANDLE process)
+EngineRun::EngineRun(EngineProcess* target, OwnedHandle& stdoutRead, OwnedHandle& stderrRead,
+                     OwnedHandle& stopEvent)
     : m_target(target),
-      m_hStdout(CopyHandle(stdoutRead)),
-      m_hStderr(CopyHandle(stderrRead)),
-      m_hStopEvent(CopyHandle(stopEvent)),
-      m_hProcess(CopyHandle(process))
+      m_hStdout(std::move(stdoutRead)),
+      m_hStderr(std::move(stderrRead)),
+      m_hStopEvent(std::move(stopEvent))
 {
-}
-
-EngineRun::~EngineRun()
-{
-    CloseIfSet(m_hStdout);
-    CloseIfSet(m_hStderr);
-    CloseIfSet(m_hStopEvent);
-    CloseIfSet(m_hProcess);
 }
 
 void EngineRun::Release(long holder)
@@ -54,7 +25,6 @@ void EngineRun::Release(long holder)
 
 void EngineRun::ReleaseTerminatedWorker(int worker)
 {
-    m_inHook[worker].store(0);
     if (m_holders.load() & (1L << worker))
         ReleaseWorker(worker);
 }
@@ -63,17 +33,26 @@ EngineProcess* EngineRun::EnterHook(int worker)
 {
     // Marked before the target is read, and Detach clears the target before it looks at the
     // marks: either the detacher sees this call, or this call sees no target.
-    m_inHook[worker].store(1);
+    long outOfHook = kOutOfHook;
+    if (!m_hookState[worker].compare_exchange_strong(outOfHook, kInHook))
+        return nullptr;
     EngineProcess* target = m_target.load();
     if (!target)
-        m_inHook[worker].store(0);
+        m_hookState[worker].store(kOutOfHook);
     return target;
 }
 
 bool EngineRun::HookInFlight() const
 {
-    for (const auto& inHook : m_inHook)
-        if (inHook.load())
+    for (const auto& state : m_hookState)
+        if (state.load() == kInHook)
             return true;
     return false;
+}
+
+bool EngineRun::BarHooks(int worker)
+{
+    long outOfHook = kOutOfHook;
+    return m_hookState[worker].compare_exchange_strong(outOfHook, kBarred) ||
+           outOfHook == kBarred;
 }

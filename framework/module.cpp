@@ -1,26 +1,29 @@
-// Module bookkeeping. The loop registry is a few fixed slots: only interface threads register,
-// each for itself, and this program has one. No locks: a thread touches only its own slot.
+// Module bookkeeping. Each interface thread's loop and object under construction sit in
+// thread-local slots, so a thread only ever sees its own: no locks, nothing shared but the
+// two slot indexes, which Init takes before any other thread exists.
 #include "framework/module.h"
 
 namespace {
 
-struct LoopSlot {
-    DWORD threadId;
-    MessageLoop* loop;
-};
-
-const int kMaxLoops = 4;
 HINSTANCE g_instance = nullptr;
-LoopSlot g_loops[kMaxLoops] = {};
+DWORD g_loopSlot = TLS_OUT_OF_INDEXES;
 DWORD g_creatingSlot = TLS_OUT_OF_INDEXES;
 
-LoopSlot* FindSlot(DWORD threadId)
+// The slot's index, taken on first use when Init has not run (as in the framework's tests).
+DWORD Slot(DWORD& slot)
 {
-    for (LoopSlot& slot : g_loops) {
-        if (slot.loop && slot.threadId == threadId)
-            return &slot;
-    }
-    return nullptr;
+    if (slot == TLS_OUT_OF_INDEXES)
+        slot = TlsAlloc();
+    return slot;
+}
+
+void* SlotValue(DWORD slot) { return slot == TLS_OUT_OF_INDEXES ? nullptr : TlsGetValue(slot); }
+
+void FreeSlot(DWORD& slot)
+{
+    if (slot != TLS_OUT_OF_INDEXES)
+        TlsFree(slot);
+    slot = TLS_OUT_OF_INDEXES;
 }
 
 }  // namespace
@@ -30,58 +33,35 @@ namespace Module {
 void Init(HINSTANCE instance)
 {
     g_instance = instance;
-    if (g_creatingSlot == TLS_OUT_OF_INDEXES)
-        g_creatingSlot = TlsAlloc();
+    Slot(g_loopSlot);
+    Slot(g_creatingSlot);
 }
 
 void Term()
 {
-    for (LoopSlot& slot : g_loops)
-        slot = LoopSlot{};
-    if (g_creatingSlot != TLS_OUT_OF_INDEXES) {
-        TlsFree(g_creatingSlot);
-        g_creatingSlot = TLS_OUT_OF_INDEXES;
-    }
+    FreeSlot(g_loopSlot);
+    FreeSlot(g_creatingSlot);
 }
 
 HINSTANCE Instance() { return g_instance ? g_instance : GetModuleHandleA(nullptr); }
 
 bool AddMessageLoop(MessageLoop* loop)
 {
-    DWORD self = GetCurrentThreadId();
-    if (!loop || FindSlot(self))
+    if (!loop || GetMessageLoop())
         return false;
-    for (LoopSlot& slot : g_loops) {
-        if (!slot.loop) {
-            slot = LoopSlot{self, loop};
-            return true;
-        }
-    }
-    return false;
+    return TlsSetValue(Slot(g_loopSlot), loop) != 0;
 }
 
 void RemoveMessageLoop()
 {
-    if (LoopSlot* slot = FindSlot(GetCurrentThreadId()))
-        *slot = LoopSlot{};
+    if (GetMessageLoop())
+        TlsSetValue(g_loopSlot, nullptr);
 }
 
-MessageLoop* GetMessageLoop(DWORD threadId)
-{
-    LoopSlot* slot = FindSlot(threadId);
-    return slot ? slot->loop : nullptr;
-}
+MessageLoop* GetMessageLoop() { return static_cast<MessageLoop*>(SlotValue(g_loopSlot)); }
 
-void SetCreatingObject(void* object)
-{
-    if (g_creatingSlot == TLS_OUT_OF_INDEXES)
-        g_creatingSlot = TlsAlloc();
-    TlsSetValue(g_creatingSlot, object);
-}
+void SetCreatingObject(void* object) { TlsSetValue(Slot(g_creatingSlot), object); }
 
-void* CreatingObject()
-{
-    return g_creatingSlot == TLS_OUT_OF_INDEXES ? nullptr : TlsGetValue(g_creatingSlot);
-}
+void* CreatingObject() { return SlotValue(g_creatingSlot); }
 
 }  // namespace Module

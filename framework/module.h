@@ -12,10 +12,11 @@ void Init(HINSTANCE instance);
 void Term();
 HINSTANCE Instance();
 
-// Loops are registered per thread id. Only interface threads register, each for itself.
+// The calling thread's message loop: each interface thread registers its own, and sees only
+// its own. False when the thread has one already.
 bool AddMessageLoop(MessageLoop* loop);
 void RemoveMessageLoop();
-MessageLoop* GetMessageLoop(DWORD threadId = GetCurrentThreadId());
+MessageLoop* GetMessageLoop();
 
 // The window object under construction on this thread, for bindings whose first messages
 // arrive before any creation parameter does.

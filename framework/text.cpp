@@ -234,8 +234,3 @@ void Text::TrimRight()
         m_length = keep;
     }
 }
-
-bool Text::operator==(const char* other) const
-{
-    return std::strcmp(c_str(), other ? other : "") == 0;
-}

@@ -56,7 +56,6 @@ public:
 
     int ToInt() const { return ::ToInt(c_str()); }
 
-    bool operator==(const char* other) const;
 
 private:
     bool Reserve(int length);

@@ -73,11 +73,6 @@ bool WindowBinding::SubclassWindow(HWND hwnd)
     return true;
 }
 
-LRESULT WindowBinding::CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return CallWindowProcA(m_pfnPrevProc, m_hWnd, msg, wParam, lParam);
-}
-
 INT_PTR CALLBACK WindowBinding::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     auto* self = reinterpret_cast<WindowBinding*>(GetWindowLongPtrA(hwnd, DWLP_USER));
@@ -111,9 +106,6 @@ LRESULT CALLBACK WindowBinding::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
 
 bool WindowBinding::Route(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    MSG current = {hwnd, msg, wParam, lParam, 0, {0, 0}};
-    const MSG* outer = m_current;
-    m_current = &current;
     ++m_depth;
 
     bool handled = ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
@@ -126,7 +118,6 @@ bool WindowBinding::Route(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
         m_destroyed = true;
 
     --m_depth;
-    m_current = outer;
     if (m_depth == 0 && m_destroyed) {
         Unbind();
         OnFinalMessage(hwnd);

@@ -33,12 +33,6 @@ protected:
     // Installs our procedure on an existing window; false, and unbound, when SetWindowLongA fails.
     bool SubclassWindow(HWND hwnd);
 
-    // For a subclassed window: hands the message to the previous procedure.
-    LRESULT CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam);
-
-    // The message being processed; the innermost one when messages nest.
-    const MSG* CurrentMessage() const { return m_current; }
-
     // The window's procedure before subclassing; DefWindowProcA until then.
     WNDPROC m_pfnPrevProc = DefWindowProcA;
 
@@ -53,7 +47,6 @@ private:
     void Unbind();
 
     HWND m_hWnd = nullptr;
-    const MSG* m_current = nullptr;
     int m_depth = 0;
     bool m_destroyed = false;
     bool m_subclassed = false;

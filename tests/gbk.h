@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/text.h"
+#include "tests/text_compare.h"
 
 inline bool GbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 

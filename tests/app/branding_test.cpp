@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/driver/driver.h"
+#include "tests/text_compare.h"
 
 namespace {
 

@@ -208,7 +208,8 @@ bool SproutProcess::WaitForText(int controlId, const std::string& text, DWORD ti
 }
 
 // Wine answers GetProcessHandleCount with 0 for every process; its system-wide handle list
-// (the one Windows gives too) has each handle with its owner.
+// (the one Windows gives too) has each handle with its owner. The extended list, whose owner
+// ids are pointer-sized: the older one keeps only 16 bits of them.
 DWORD HandleCountOf(DWORD processId)
 {
     typedef LONG(WINAPI * QuerySystem)(ULONG, void*, ULONG, ULONG*);
@@ -217,33 +218,38 @@ DWORD HandleCountOf(DWORD processId)
     if (!query)
         return 0;
     struct HandleEntry {
-        USHORT ownerId;
-        USHORT creatorBackTrace;
-        UCHAR objectType;
-        UCHAR attributes;
-        USHORT value;
         void* object;
+        ULONG_PTR ownerId;
+        ULONG_PTR value;
         ULONG access;
+        USHORT creatorBackTrace;
+        USHORT objectType;
+        ULONG attributes;
+        ULONG reserved;
     };
-    const ULONG kSystemHandleInformation = 16;
+    struct HandleList {
+        ULONG_PTR count;
+        ULONG_PTR reserved;
+    };
+    const ULONG kSystemExtendedHandleInformation = 64;
     const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
     std::vector<char> buffer(256 * 1024);
     LONG status = kLengthMismatch;
     for (int attempt = 0; attempt < 8 && status == kLengthMismatch; ++attempt) {
         ULONG needed = 0;
-        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                       &needed);
+        status = query(kSystemExtendedHandleInformation, buffer.data(),
+                       static_cast<ULONG>(buffer.size()), &needed);
         if (status == kLengthMismatch)
             buffer.resize(buffer.size() * 2);
     }
     if (status != 0)
         return 0;
-    ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
-    const auto* handles = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(void*));
-    if (sizeof(void*) + entries * sizeof(HandleEntry) > buffer.size())
+    ULONG_PTR entries = reinterpret_cast<const HandleList*>(buffer.data())->count;
+    const auto* handles = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(HandleList));
+    if (sizeof(HandleList) + entries * sizeof(HandleEntry) > buffer.size())
         return 0;
     DWORD count = 0;
-    for (ULONG i = 0; i < entries; ++i) {
+    for (ULONG_PTR i = 0; i < entries; ++i) {
         if (handles[i].ownerId == processId)
             ++count;
     }

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <string>
 
+#include "tests/driver/driver.h"
 #include "tests/engine/recording_runner.h"
+#include "tests/engine/system_seam.h"
 
 namespace {
 
@@ -187,4 +189,42 @@ TEST(EngineProcess, StopEndsARunningChildWithExitCodeOneAfterOneTerminatedHook)
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(runner.StderrReader(), 2000));
     EXPECT_EQ(0u, ExitCodeOf(runner.StderrReader(), false));
     CloseHandle(child);
+}
+
+TEST(EngineProcess, EachSetUpCallThatFailsMakesAFailedStartThatLeavesNothingBehind)
+{
+    const struct {
+        SetUpCall call;
+        int n;
+    } faults[] = {{SetUpCall::kCreatePipe, 1},      {SetUpCall::kCreatePipe, 2},
+                  {SetUpCall::kCreatePipe, 3},      {SetUpCall::kDuplicateHandle, 1},
+                  {SetUpCall::kDuplicateHandle, 2}, {SetUpCall::kDuplicateHandle, 3},
+                  {SetUpCall::kCreateEvent, 1},     {SetUpCall::kAllocation, 1}};
+    std::string command = ChildCommand("out x hang");
+    RecordingRunner runner;
+    // A first run opens what the process keeps for good.
+    ASSERT_EQ(1, runner.Start(command.c_str(), 0));
+    runner.Stop();
+    size_t threads = OwnThreadIds().size();
+    DWORD handles = driver::HandleCountOf(GetCurrentProcessId());
+    ASSERT_NE(0u, handles);
+
+    for (const auto& fault : faults) {
+        int index = static_cast<int>(&fault - faults);
+        FailSetUpCall(fault.call, fault.n);
+        RecordingRunner failing;
+        EXPECT_EQ(0, failing.Start(command.c_str(), 0)) << index;
+        FailSetUpCall(fault.call, 0);
+        EXPECT_EQ("Unable to start " + command + "\n", failing.Out()) << index;
+        EXPECT_EQ(0, failing.Started()) << index;
+        EXPECT_EQ(threads, OwnThreadIds().size()) << index;
+        // Nothing held past the failed Start but the recorder's handle to this thread.
+        EXPECT_EQ(handles + 1, driver::HandleCountOf(GetCurrentProcessId())) << index;
+        failing.Stop();
+        EXPECT_EQ(0, failing.Terminated()) << index;
+    }
+    // Nothing of the failures sticks.
+    ASSERT_EQ(1, runner.Start(command.c_str(), 0));
+    EXPECT_TRUE(runner.WaitForOut("x\n"));
+    runner.Stop();
 }

@@ -7,27 +7,15 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
 #include "tests/driver/driver.h"
 #include "tests/engine/recording_runner.h"
+#include "tests/engine/system_seam.h"
 
 namespace {
-
-bool Win9xFamily()
-{
-    return true;
-}
-
-// Puts GetVersion back however the test ends.
-class Win9xPath {
-public:
-    Win9xPath() { EngineProcess::SetFamilyTestForTesting(Win9xFamily); }
-    ~Win9xPath() { EngineProcess::SetFamilyTestForTesting(nullptr); }
-    Win9xPath(const Win9xPath&) = delete;
-    Win9xPath& operator=(const Win9xPath&) = delete;
-};
 
 HANDLE CopyOf(HANDLE handle)
 {
@@ -191,7 +179,7 @@ private:
 
 TEST(EngineShutdown, OnThe9xFamilyStopTerminatesBothReaders)
 {
-    Win9xPath win9x;
+    Win9xFamily win9x;
     RecordingRunner runner;
     ASSERT_EQ(1, runner.Start(ChildCommand("pid out x err y hang").c_str(), 0));
     HANDLE child = runner.OpenChild();
@@ -223,12 +211,12 @@ TEST(EngineShutdown, EveryRunGivesBackAllItsHandlesOnBothFamilies)
     // No SCOPED_TRACE here: GoogleTest's per-thread trace keeps handles of its own.
     for (bool win9x : {false, true}) {
         const char* family = win9x ? "9x family" : "NT family";
-        if (win9x)
-            EngineProcess::SetFamilyTestForTesting(Win9xFamily);
-        ASSERT_EQ(1, runner.Start(ChildCommand("out x err y hang").c_str(), 0));
-        EXPECT_GT(driver::HandleCountOf(GetCurrentProcessId()), baseline) << family;
-        runner.Stop();
-        EngineProcess::SetFamilyTestForTesting(nullptr);
+        {
+            std::unique_ptr<Win9xFamily> claim(win9x ? new Win9xFamily : nullptr);
+            ASSERT_EQ(1, runner.Start(ChildCommand("out x err y hang").c_str(), 0));
+            EXPECT_GT(driver::HandleCountOf(GetCurrentProcessId()), baseline) << family;
+            runner.Stop();
+        }
         // A reader whose read Stop has cancelled lets go of the run's last handles itself.
         EXPECT_TRUE(driver::WaitUntil([&] { return driver::HandleCountOf(GetCurrentProcessId()) == baseline; }, 3000))
             << family << ": " << driver::HandleCountOf(GetCurrentProcessId()) << " handles, " << baseline << " before";
@@ -347,4 +335,22 @@ TEST(EngineShutdown, WaitingForHooksInFlightCoversAHookThatStopGaveUp)
     EXPECT_TRUE(runner.BlockedCallReturned());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(releaser, 5000));
     CloseHandle(releaser);
+}
+
+TEST(EngineShutdown, OnThe9xFamilyStopNeverTerminatesAReaderInsideItsHook)
+{
+    Win9xFamily win9x;
+    BlockingRunner runner;
+    ASSERT_EQ(1, runner.Start(ChildCommand("out first hang").c_str(), 0));
+    ASSERT_TRUE(runner.WaitUntilBlocked());
+    HANDLE reader = CopyOf(runner.StdoutReader());
+    runner.Stop();
+
+    // Still in its hook, not killed there: it ends by itself once the hook returns.
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(reader, 0));
+    runner.Release();
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reader, 5000));
+    EXPECT_TRUE(runner.BlockedCallReturned());
+    EXPECT_EQ(0u, ExitCodeOf(reader, false));
+    CloseHandle(reader);
 }

@@ -8,9 +8,10 @@
 
 #include "res/resource.h"
 #include "tests/reliability/sprout_session.h"
-#include "tests/reliability/window_texts.h"
+#include "status/status_texts.h"
 
 using namespace reliability;
+using namespace texts;
 
 namespace {
 
@@ -234,26 +235,26 @@ TEST(BadFiles, StatusStreamWithGbkCharactersCutBetweenChunks)
     ASSERT_TRUE(session.SetSaveFolderField(session.SaveFolder()));
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     driver::SproutProcess& sprout = session.Sprout();
-    EXPECT_TRUE(sprout.WaitForText(IDC_FILE_SIZE, std::string(kFileSizePrefix) + "256.0 kB", 5000))
+    EXPECT_TRUE(sprout.WaitForText(IDC_FILE_SIZE, std::string(SPROUT_TEXT_FILE_SIZE) + "256.0 kB", 5000))
         << sprout.ControlText(IDC_FILE_SIZE);
     // The amount grows by 512 bytes a second; whatever moment is shown, each label holds a
     // whole figure.
     const std::regex amount("[0-9]+ B|[0-9]+\\.[0-9] kB");
     EXPECT_TRUE(driver::WaitUntil(
         [&] {
-            return ShowsFigure(sprout.ControlText(IDC_DOWNLOADED), kDownloadedPrefix, amount)
-                   && sprout.ControlText(IDC_DOWNLOADED) != std::string(kDownloadedPrefix) + "0 B";
+            return ShowsFigure(sprout.ControlText(IDC_DOWNLOADED), SPROUT_TEXT_DOWNLOADED, amount)
+                   && sprout.ControlText(IDC_DOWNLOADED) != std::string(SPROUT_TEXT_DOWNLOADED) + "0 B";
         },
         5000))
         << sprout.ControlText(IDC_DOWNLOADED);
     for (int sample = 0; sample < 20; ++sample) {
         std::string shown = sprout.ControlText(IDC_DOWNLOADED);
-        EXPECT_TRUE(ShowsFigure(shown, kDownloadedPrefix, amount)) << shown;
+        EXPECT_TRUE(ShowsFigure(shown, SPROUT_TEXT_DOWNLOADED, amount)) << shown;
         shown = sprout.ControlText(IDC_SPEED);
-        EXPECT_TRUE(ShowsFigure(shown, kSpeedPrefix, std::regex("[0-9]+\\.[0-9] kB/s"))) << shown;
+        EXPECT_TRUE(ShowsFigure(shown, SPROUT_TEXT_SPEED, std::regex("[0-9]+\\.[0-9] kB/s"))) << shown;
         shown = sprout.ControlText(IDC_TIME_LEFT);
-        EXPECT_TRUE(ShowsFigure(shown, kTimeLeftPrefix, std::regex("[0-9]+ sec"))) << shown;
-        EXPECT_EQ(sprout.ControlText(IDC_FILE_SIZE), std::string(kFileSizePrefix) + "256.0 kB");
+        EXPECT_TRUE(ShowsFigure(shown, SPROUT_TEXT_TIME_LEFT, std::regex("[0-9]+ sec"))) << shown;
+        EXPECT_EQ(sprout.ControlText(IDC_FILE_SIZE), std::string(SPROUT_TEXT_FILE_SIZE) + "256.0 kB");
         Sleep(100);  // samples spread over two seconds of the stream
     }
     ExpectAnswers(session, "while the stream comes byte by byte");

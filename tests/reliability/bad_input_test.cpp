@@ -6,9 +6,10 @@
 
 #include "res/resource.h"
 #include "tests/reliability/sprout_session.h"
-#include "tests/reliability/window_texts.h"
+#include "status/status_texts.h"
 
 using namespace reliability;
+using namespace texts;
 
 namespace {
 
@@ -48,7 +49,7 @@ void StartThenStop(SproutSession& session, const std::string& when)
     ExpectAnswers(session, "after start " + when);
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer) << when;
     EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), kStatusStopped) << when;
-    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kButtonStart) << when;
+    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kStartDownload) << when;
     EXPECT_EQ(session.EngineCount(), 0u) << when;
 }
 
@@ -92,11 +93,11 @@ TEST(BadInput, CommandLineOfThirtyTwoKilobytes)
     // within its own buffer; the texts stay.
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), kStatusStopped);
-    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kButtonFirstStart);
+    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kStartShort);
     EXPECT_EQ(session.EngineCount(), 0u);
     ExpectAnswers(session, "after the failed start");
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
-    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kButtonStart);
+    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kStartDownload);
     ExpectAnswers(session, "after the stop");
     ASSERT_TRUE(session.Exit());
 }
@@ -116,7 +117,7 @@ TEST(BadInput, TorrentNameWithGbkCharactersBlanksAndQuotes)
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), kStatusDownloading);
     EXPECT_EQ(session.EngineCount(), 1u);
-    EXPECT_TRUE(session.Sprout().WaitForText(IDC_FILE_SIZE, std::string(kFileSizePrefix) + "256.0 kB",
+    EXPECT_TRUE(session.Sprout().WaitForText(IDC_FILE_SIZE, std::string(SPROUT_TEXT_FILE_SIZE) + "256.0 kB",
                                              5000))
         << session.Sprout().ControlText(IDC_FILE_SIZE);
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
@@ -131,7 +132,7 @@ TEST(BadInput, TorrentNameWithGbkCharactersBlanksAndQuotes)
     EXPECT_EQ(session.Sprout().Title(), "\"片名 \"A B\" 第1部");
     ASSERT_TRUE(session.SetSaveFolderField(session.SaveFolder()));
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
-    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kButtonStart, 5000));
+    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload, 5000));
     ExpectAnswers(session, "after the engine refused the name");
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     EXPECT_EQ(session.EngineCount(), 0u);

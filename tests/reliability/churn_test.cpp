@@ -8,9 +8,10 @@
 #include "res/resource.h"
 #include "tests/reliability/process_census.h"
 #include "tests/reliability/sprout_session.h"
-#include "tests/reliability/window_texts.h"
+#include "status/status_texts.h"
 
 using namespace reliability;
+using namespace texts;
 
 namespace {
 
@@ -34,7 +35,7 @@ bool StartAndStop(SproutSession& session, int round)
     if (session.Click(IDC_START_STOP) == kNoAnswer)
         return false;
     EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), kStatusStopped) << "round " << round;
-    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kButtonStart) << "round " << round;
+    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kStartDownload) << "round " << round;
     EXPECT_EQ(session.EngineCount(), 0u) << "engines once stopped, round " << round;
     return downloading;
 }

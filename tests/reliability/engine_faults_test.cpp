@@ -7,9 +7,10 @@
 
 #include "res/resource.h"
 #include "tests/reliability/sprout_session.h"
-#include "tests/reliability/window_texts.h"
+#include "status/status_texts.h"
 
 using namespace reliability;
+using namespace texts;
 
 namespace {
 
@@ -37,9 +38,9 @@ void StopAfterEnd(SproutSession& session, const char* when)
     EXPECT_GE(ms, kStopAtLeastMs) << when;
     EXPECT_LE(ms, kStopAtMostMs) << when;
     std::printf("  Stop %s: %lu ms\n", when, ms);
-    ExpectStoppedTexts(session, kButtonStart, when);
+    ExpectStoppedTexts(session, kStartDownload, when);
     EXPECT_EQ(session.Sprout().ControlText(IDC_SPEED), kSpeedReset) << when;
-    EXPECT_EQ(session.Sprout().ControlText(IDC_TIME_LEFT), kTimeLeftUnknown) << when;
+    EXPECT_EQ(session.Sprout().ControlText(IDC_TIME_LEFT), kTimeLeftReset) << when;
     EXPECT_EQ(session.EngineCount(), 0u) << when;
     ExpectAnswers(session, when);
 }
@@ -59,7 +60,7 @@ void StartDownloading(SproutSession& session, const char* when)
 {
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer) << when;
     EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), kStatusDownloading) << when;
-    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kButtonStop) << when;
+    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), kStopDownload) << when;
 }
 
 void ExitLeavingNoEngine(SproutSession& session)
@@ -78,7 +79,7 @@ TEST(EngineFaults, MissingEngineLeavesTheWindowWorkingAndStartsNothing)
     for (int round = 0; round < 2; ++round) {
         // Start fails: the texts stay as they were.
         ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
-        ExpectStoppedTexts(session, round == 0 ? kButtonFirstStart : kButtonStart,
+        ExpectStoppedTexts(session, round == 0 ? kStartShort : kStartDownload,
                            "after the failed start");
         EXPECT_EQ(session.EngineCount(), 0u);
         ExpectAnswers(session, "after the failed start");
@@ -98,11 +99,11 @@ TEST(EngineFaults, EngineCrashingMidDownload)
         StartDownloading(session, "after start");
         EXPECT_EQ(session.EngineCount(), 1u);
         // The first block's figures arrive before the crash.
-        EXPECT_TRUE(WaitForFigure(session, IDC_DOWNLOADED, kDownloadedPrefix))
+        EXPECT_TRUE(WaitForFigure(session, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED))
             << session.Sprout().ControlText(IDC_DOWNLOADED);
-        ASSERT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kButtonStart, 15000))
+        ASSERT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload, 15000))
             << "the engine's crash went unnoticed";
-        ExpectStoppedTexts(session, kButtonStart, "after the crash");
+        ExpectStoppedTexts(session, kStartDownload, "after the crash");
         EXPECT_TRUE(session.WaitForEngineCount(0, 2000));
         ExpectAnswers(session, "after the crash");
         StopAfterEnd(session, "after the crash");
@@ -119,14 +120,14 @@ TEST(EngineFaults, EngineExitingRightAfterStart)
         ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
         // Whether the end is seen before or after the press's own texts, the end wins.
         EXPECT_TRUE(session.Sprout().WaitForText(IDC_STATUS_GROUP, kStatusStopped, 5000));
-        EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kButtonStart, 5000));
+        EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload, 5000));
         EXPECT_TRUE(session.WaitForEngineCount(0, 2000));
         ExpectAnswers(session, "after the engine's exit");
         StopAfterEnd(session, "after the engine's exit");
     }
     // Exit with the ended engine's run not yet cleared by a press.
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
-    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kButtonStart, 5000));
+    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload, 5000));
     ExitLeavingNoEngine(session);
 }
 
@@ -154,7 +155,7 @@ TEST(EngineFaults, GrandchildHoldingTheOutputPipeAfterTheEngineHasGone)
     session.Knobs().Set("SPROUT_BT_GRANDCHILD", "30");
     ASSERT_TRUE(session.Open());
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
-    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kButtonStart, 5000))
+    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload, 5000))
         << "the engine's exit went unnoticed while its pipe stays open";
     EXPECT_TRUE(session.WaitForEngineCount(0, 2000));
     ExpectAnswers(session, "after the engine's exit");
@@ -162,7 +163,7 @@ TEST(EngineFaults, GrandchildHoldingTheOutputPipeAfterTheEngineHasGone)
 
     // A second run while the first run's pipes are still held elsewhere.
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
-    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kButtonStart, 5000));
+    EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload, 5000));
     ExpectAnswers(session, "after the second engine's exit");
 
     // Exit does not wait for the grandchildren, and nothing crashes on the way out.
@@ -188,7 +189,7 @@ TEST(EngineFaults, ExitWhileDownloadingEndsTheEngineAndKeepsTheLastFolder)
     ASSERT_TRUE(session.SetSaveFolderField(last));
     StartDownloading(session, "in the last folder");
     EXPECT_EQ(session.EngineCount(), 1u);
-    EXPECT_TRUE(WaitForFigure(session, IDC_DOWNLOADED, kDownloadedPrefix));
+    EXPECT_TRUE(WaitForFigure(session, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED));
 
     ExitLeavingNoEngine(session);
     char stored[MAX_PATH] = {};

@@ -12,9 +12,10 @@
 #include "res/resource.h"
 #include "tests/reliability/process_census.h"
 #include "tests/reliability/sprout_session.h"
-#include "tests/reliability/window_texts.h"
+#include "status/status_texts.h"
 
 using namespace reliability;
+using namespace texts;
 
 namespace {
 
@@ -35,10 +36,10 @@ int ProgressPosition(SproutSession& session)
 bool ShowsCompleteDownload(SproutSession& session)
 {
     driver::SproutProcess& sprout = session.Sprout();
-    return sprout.ControlText(IDC_FILE_SIZE) == std::string(kFileSizePrefix) + "256.0 kB"
-           && sprout.ControlText(IDC_DOWNLOADED) == std::string(kDownloadedPrefix) + "256.0 kB"
-           && sprout.ControlText(IDC_TIME_LEFT) == std::string(kTimeLeftPrefix) + "完成"
-           && sprout.ControlText(IDC_SPEED) == std::string(kSpeedPrefix) + "0.0 kB/s"
+    return sprout.ControlText(IDC_FILE_SIZE) == std::string(SPROUT_TEXT_FILE_SIZE) + "256.0 kB"
+           && sprout.ControlText(IDC_DOWNLOADED) == std::string(SPROUT_TEXT_DOWNLOADED) + "256.0 kB"
+           && sprout.ControlText(IDC_TIME_LEFT) == std::string(SPROUT_TEXT_TIME_LEFT) + "完成"
+           && sprout.ControlText(IDC_SPEED) == std::string(SPROUT_TEXT_SPEED) + "0.0 kB/s"
            && ProgressPosition(session) == 100;
 }
 

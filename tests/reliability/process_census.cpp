@@ -48,14 +48,6 @@ std::vector<ProcessEntry> RunningProcesses()
     return processes;
 }
 
-// Toolhelp gives a bare name on some systems and a full path on others.
-bool NamedAs(const std::string& exeFile, const char* exeName)
-{
-    size_t slash = exeFile.find_last_of('\\');
-    std::string name = slash == std::string::npos ? exeFile : exeFile.substr(slash + 1);
-    return lstrcmpiA(name.c_str(), exeName) == 0;
-}
-
 }  // namespace
 
 bool MeasureProcess(HANDLE process, DWORD processId, ProcessFigures* figures)
@@ -84,16 +76,6 @@ std::string Describe(const ProcessFigures& figures)
                   static_cast<unsigned long>(figures.peakWorkingSet / 1024),
                   static_cast<unsigned long>(figures.privateBytes / 1024));
     return text;
-}
-
-std::vector<DWORD> ChildProcesses(DWORD parentId, const char* exeName)
-{
-    std::vector<DWORD> ids;
-    for (const ProcessEntry& entry : RunningProcesses()) {
-        if (entry.parentId == parentId && entry.id != parentId && NamedAs(entry.exeName, exeName))
-            ids.push_back(entry.id);
-    }
-    return ids;
 }
 
 std::vector<DWORD> Descendants(DWORD parentId)

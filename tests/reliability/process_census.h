@@ -1,5 +1,5 @@
 // What the reliability tests count in another process from outside: its handles, threads and
-// memory, and the engine processes it has started.
+// memory, and the processes it has started.
 #pragma once
 
 #include <windows.h>
@@ -21,9 +21,7 @@ struct ProcessFigures {
 bool MeasureProcess(HANDLE process, DWORD processId, ProcessFigures* figures);
 std::string Describe(const ProcessFigures& figures);
 
-// Ids of the running processes named exeName (bt.exe) whose parent is parentId.
-std::vector<DWORD> ChildProcesses(DWORD parentId, const char* exeName);
-// The same, and their descendants of any name, recursively.
+// Ids of the processes descended from parentId, of any name, recursively.
 std::vector<DWORD> Descendants(DWORD parentId);
 
 // Ids of the running processes whose program file lies in folder (with a trailing backslash).

@@ -53,12 +53,11 @@ const std::string& TestTorrent()
 SproutSession::SproutSession(const char* tag, Engine engine)
     : m_folder(tag), m_sprout(new driver::SproutProcess)
 {
-    driver::CopyFromBin("sprout.exe", m_folder.File("sprout.exe"));
     if (engine == kWithEngine)
-        driver::CopyFromBin("bt.exe", m_folder.File("bt.exe"));
-    driver::WriteFile(m_folder.File("movie.torrent"), TestTorrent());
+        m_folder.AddEngine();
+    AddTorrent("movie.torrent");
     m_knobs.Set("SPROUT_BT_RATE", kSlowRate);
-    driver::WriteFile(SettingsPath(), "[movie.torrent]\r\nPath=" + SaveFolder() + "\r\n");
+    m_folder.SetSavedFolder("movie.torrent", SaveFolder());
 }
 
 SproutSession::~SproutSession()
@@ -77,7 +76,7 @@ SproutSession::~SproutSession()
         m_sprout.reset(new driver::SproutProcess);
         EndProcesses(left);
     }
-    if (!m_sprout->Launch(m_folder.File("sprout.exe"), arguments,
+    if (!m_sprout->Launch(m_folder.Exe(), arguments,
                           workDir.empty() ? m_folder.Path() : workDir))
         return ::testing::AssertionFailure() << "sprout.exe did not start: " << GetLastError();
     if (m_sprout->WaitForDialog())
@@ -120,7 +119,7 @@ bool SproutSession::SetSaveFolderField(const std::string& folder)
 
 size_t SproutSession::EngineCount() const
 {
-    return ChildProcesses(m_sprout->ProcessId(), "bt.exe").size();
+    return driver::EngineChildren(m_sprout->ProcessId()).size();
 }
 
 bool SproutSession::WaitForEngineCount(size_t count, DWORD timeoutMs) const

@@ -1,5 +1,5 @@
-// One run of sprout.exe in a program folder of the test's own (sprout.exe, bt.exe unless the
-// test leaves it out, the torrent and settings.ini), with the checks every reliability case
+// One run of sprout.exe in a program folder of the test's own (bt.exe unless the test leaves
+// it out, the torrent and settings.ini beside it), with the checks every reliability case
 // makes: the window answers, the engine processes it has, and what it leaves behind.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/driver/driver.h"
+#include "tests/driver/program_folder.h"
 #include "tests/reliability/engine_knobs.h"
 
 namespace reliability {
@@ -31,7 +32,7 @@ public:
     // The engine's rate is set low, so that a download is still in progress minutes later.
     EngineKnobs& Knobs() { return m_knobs; }
 
-    const driver::TempDir& Folder() const { return m_folder; }
+    const driver::ProgramFolder& Folder() const { return m_folder; }
     std::string SettingsPath() const { return m_folder.File("settings.ini"); }
     // The save folder that settings.ini holds for movie.torrent before the first start.
     std::string SaveFolder() const { return m_folder.File("save\\"); }
@@ -64,7 +65,7 @@ public:
     bool Exit(DWORD timeoutMs = 15000);
 
 private:
-    driver::TempDir m_folder;
+    driver::ProgramFolder m_folder;
     EngineKnobs m_knobs;
     std::unique_ptr<driver::SproutProcess> m_sprout;
 };

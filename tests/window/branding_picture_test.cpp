@@ -6,12 +6,12 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/window/program_folder.h"
+#include "tests/driver/program_folder.h"
 #include "tests/window/screen_capture.h"
 
 using driver::SproutProcess;
 using window_test::Picture;
-using window_test::ProgramFolder;
+using driver::ProgramFolder;
 
 namespace {
 

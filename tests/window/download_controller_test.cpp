@@ -10,21 +10,16 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/window/program_folder.h"
+#include "status/status_texts.h"
+#include "tests/driver/program_folder.h"
 
 using driver::SproutProcess;
-using window_test::EngineChildren;
-using window_test::ProgramFolder;
-using window_test::ScopedEnvironment;
+using driver::EngineChildren;
+using driver::ProgramFolder;
+using driver::ScopedEnvironment;
+using namespace texts;
 
 namespace {
-
-const char kStopped[] = "下载状态：停止";
-const char kDownloading[] = "下载状态：下载中....";
-const char kStartDownload[] = "开始下载(&S)";
-const char kStopDownload[] = "停止下载(&S)";
-const char kSpeedReset[] = "下载速度：0.0 kB/s";
-const char kTimeLeftReset[] = "剩余时间：未知";
 
 std::string EngineCommandLine(const ProgramFolder& folder, const std::string& torrent)
 {
@@ -73,6 +68,27 @@ int ProgressPosition(const SproutProcess& sprout)
     return static_cast<int>(SendMessageA(sprout.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0));
 }
 
+// Another process's window text comes from the system without a message, so it can be read
+// while the program's thread is busy.
+std::string TextWithoutMessage(HWND window)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+bool SendPress(HWND dialog)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDC_START_STOP, BN_CLICKED), 0,
+                               SMTO_NORMAL, 20000, &result) != 0;
+}
+
+DWORD WINAPI SendPressThread(void* dialog)
+{
+    return SendPress(static_cast<HWND>(dialog)) ? 0 : 1;
+}
+
 void ExitWith1005(SproutProcess& sprout)
 {
     sprout.Press(IDC_EXIT);
@@ -100,7 +116,7 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     EXPECT_EQ(sprout.ControlText(IDC_SAVE_FOLDER), saveFolder);
 
     sprout.Press(IDC_START_STOP);
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kDownloading));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusDownloading));
     EXPECT_TRUE(sprout.WaitForText(IDC_START_STOP, kStopDownload));
     const std::string expected = "command line: " + EngineCommandLine(folder, torrent) +
                                  "\r\nworking directory: " +
@@ -115,10 +131,10 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     // The engine's status reaches all four labels and the bar.
     EXPECT_TRUE(driver::WaitUntil(
         [&] {
-            return HasValue(sprout, IDC_FILE_SIZE, "文件大小：") &&
-                   HasValue(sprout, IDC_DOWNLOADED, "已经下载：") &&
-                   HasValue(sprout, IDC_SPEED, "下载速度：") &&
-                   HasValue(sprout, IDC_TIME_LEFT, "剩余时间：") && ProgressPosition(sprout) > 0;
+            return HasValue(sprout, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE) &&
+                   HasValue(sprout, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED) &&
+                   HasValue(sprout, IDC_SPEED, SPROUT_TEXT_SPEED) &&
+                   HasValue(sprout, IDC_TIME_LEFT, SPROUT_TEXT_TIME_LEFT) && ProgressPosition(sprout) > 0;
         },
         15000));
 
@@ -130,10 +146,10 @@ TEST(DownloadController, StartRunsTheEngineInTheSaveFolderAndStopResetsSpeedAndT
     sprout.Press(IDC_START_STOP);
     EXPECT_TRUE(sprout.WaitForText(IDC_SPEED, kSpeedReset));
     EXPECT_TRUE(sprout.WaitForText(IDC_TIME_LEFT, kTimeLeftReset));
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStatusStopped);
     EXPECT_EQ(sprout.ControlText(IDC_START_STOP), kStartDownload);
-    EXPECT_TRUE(HasValue(sprout, IDC_FILE_SIZE, "文件大小："));
-    EXPECT_TRUE(HasValue(sprout, IDC_DOWNLOADED, "已经下载："));
+    EXPECT_TRUE(HasValue(sprout, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE));
+    EXPECT_TRUE(HasValue(sprout, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED));
     EXPECT_GT(ProgressPosition(sprout), 0);
     EXPECT_EQ(folder.SavedFolder(torrent), otherFolder);
     EXPECT_TRUE(driver::FileExists(otherFolder));
@@ -160,7 +176,7 @@ TEST(DownloadController, EngineEndingByItselfTakesOnePressToStopAndAnotherToStar
                                   10000));
     // Only the engine's end puts the long start text there before any stop.
     EXPECT_TRUE(sprout.WaitForText(IDC_START_STOP, kStartDownload));
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStopped));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusStopped));
     EXPECT_TRUE(driver::WaitUntil([&] { return EngineChildren(sprout.ProcessId()).empty(); },
                                   10000));
 
@@ -169,7 +185,7 @@ TEST(DownloadController, EngineEndingByItselfTakesOnePressToStopAndAnotherToStar
     sprout.Press(IDC_START_STOP);
     EXPECT_TRUE(sprout.WaitForText(IDC_SPEED, kSpeedReset));
     EXPECT_EQ(sprout.ControlText(IDC_TIME_LEFT), kTimeLeftReset);
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStatusStopped);
     EXPECT_EQ(sprout.ControlText(IDC_START_STOP), kStartDownload);
     EXPECT_EQ(Count(Record(folder), "command line: "), 1);
 
@@ -192,8 +208,8 @@ TEST(DownloadController, FailedStartKeepsTheTextsAndTheFieldIsReadIntoItsBufferO
     sprout.Press(IDC_START_STOP);
     EXPECT_TRUE(driver::WaitUntil(
         [&] { return folder.SavedFolder("movie.torrent") == std::string(511, 'f'); }, 10000));
-    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), "开始(&S)");
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStopped);
+    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), texts::kStartShort);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), kStatusStopped);
 
     // The failed run counts as running: the next press stops.
     ASSERT_TRUE(SetControlText(sprout, IDC_SAVE_FOLDER, ""));
@@ -249,7 +265,40 @@ TEST(DownloadController, ExitWhileTheEngineFloodsLeavesNoEngineBehind)
         // Exit posts the quit; the teardown stops the engine while its output pours in.
         ExitWith1005(sprout);
         for (DWORD engine : engines)
-            EXPECT_TRUE(driver::WaitUntil([&] { return window_test::ProcessEnded(engine); }, 10000))
+            EXPECT_TRUE(driver::WaitUntil([&] { return driver::ProcessEnded(engine); }, 10000))
                 << mode;
     }
+}
+
+TEST(DownloadController, APressSentWhileAStopIsUnderWayRunsAfterItNotInsideIt)
+{
+    ProgramFolder folder("nested");
+    ASSERT_TRUE(folder.AddEngine());
+    ASSERT_TRUE(folder.AddTorrent("movie.torrent", 8 * 1024 * 1024));
+    ScopedEnvironment rate("SPROUT_BT_RATE", "262144");
+    SproutProcess sprout;
+    ASSERT_TRUE(sprout.Launch(folder.Exe(), "movie.torrent", folder.Path()));
+    ASSERT_NE(sprout.WaitForDialog(), nullptr);
+    sprout.Press(IDC_START_STOP);
+    ASSERT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusDownloading));
+
+    // One thread presses Stop; once Stop is under way this one sends the next press.
+    HANDLE stopper = CreateThread(nullptr, 0, SendPressThread, sprout.Dialog(), 0, nullptr);
+    ASSERT_NE(stopper, nullptr);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return TextWithoutMessage(sprout.Control(IDC_STATUS_GROUP)) == kStatusStopping; }, 10000));
+    EXPECT_TRUE(SendPress(sprout.Dialog()));
+    EXPECT_EQ(WaitForSingleObject(stopper, 20000), WAIT_OBJECT_0);
+    CloseHandle(stopper);
+
+    // The second press started one engine after the first had stopped the other, and the
+    // window says so; the press after that stops it.
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusDownloading));
+    EXPECT_TRUE(sprout.WaitForText(IDC_START_STOP, kStopDownload));
+    EXPECT_EQ(EngineChildren(sprout.ProcessId()).size(), 1u);
+    sprout.Press(IDC_START_STOP);
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, kStatusStopped));
+    EXPECT_TRUE(driver::WaitUntil([&] { return EngineChildren(sprout.ProcessId()).empty(); },
+                                  10000));
+    ExitWith1005(sprout);
 }

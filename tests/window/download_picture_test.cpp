@@ -7,13 +7,14 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/window/program_folder.h"
+#include "status/status_texts.h"
+#include "tests/driver/program_folder.h"
 #include "tests/window/screen_capture.h"
 
 using driver::SproutProcess;
 using window_test::Picture;
-using window_test::ProgramFolder;
-using window_test::ScopedEnvironment;
+using driver::ProgramFolder;
+using driver::ScopedEnvironment;
 
 namespace {
 
@@ -85,10 +86,10 @@ TEST(DownloadPicture, WindowDuringASimulatedDownload)
     HWND progress = sprout.Control(IDC_PROGRESS);
     ASSERT_TRUE(driver::WaitUntil(
         [&] {
-            return HasValue(sprout, IDC_FILE_SIZE, "文件大小：") &&
-                   HasValue(sprout, IDC_DOWNLOADED, "已经下载：") &&
-                   HasValue(sprout, IDC_SPEED, "下载速度：") &&
-                   HasValue(sprout, IDC_TIME_LEFT, "剩余时间：") &&
+            return HasValue(sprout, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE) &&
+                   HasValue(sprout, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED) &&
+                   HasValue(sprout, IDC_SPEED, SPROUT_TEXT_SPEED) &&
+                   HasValue(sprout, IDC_TIME_LEFT, SPROUT_TEXT_TIME_LEFT) &&
                    SendMessageA(progress, PBM_GETPOS, 0, 0) >= 5;
         },
         20000));

@@ -6,10 +6,10 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/window/program_folder.h"
+#include "tests/driver/program_folder.h"
 
 using driver::SproutProcess;
-using window_test::ProgramFolder;
+using driver::ProgramFolder;
 
 namespace {
 

@@ -7,10 +7,11 @@
 
 #include "res/resource.h"
 #include "tests/driver/driver.h"
-#include "tests/window/program_folder.h"
+#include "status/status_texts.h"
+#include "tests/driver/program_folder.h"
 
 using driver::SproutProcess;
-using window_test::ProgramFolder;
+using driver::ProgramFolder;
 
 namespace {
 
@@ -70,8 +71,8 @@ TEST(MainWindow, InitialisationFillsTheControls)
     ASSERT_NE(sprout.WaitForDialog(), nullptr);
 
     EXPECT_EQ(sprout.ControlText(IDC_SAVE_FOLDER), "C:\\Downloads\\");
-    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), "开始(&S)");
-    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), "下载状态：停止");
+    EXPECT_EQ(sprout.ControlText(IDC_START_STOP), texts::kStartShort);
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), texts::kStatusStopped);
     const struct {
         int id;
         const char* text;

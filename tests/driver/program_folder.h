@@ -1,5 +1,5 @@
-// A program folder of a test's own for sprout.exe, with what a distributor puts beside it,
-// and the looks at sprout.exe's engine children that the window's tests need.
+// A program folder of a test's own with sprout.exe in it, and what a distributor or a user
+// puts beside it; the looks at sprout.exe's engine children that the black-box tests need.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 
 #include "tests/driver/driver.h"
 
-namespace window_test {
+namespace driver {
 
 class ProgramFolder {
 public:
@@ -29,7 +29,7 @@ public:
     bool SetSavedFolder(const std::string& torrentName, const std::string& folder);
 
 private:
-    driver::TempDir m_dir;
+    TempDir m_dir;
     std::string m_exe;
 };
 
@@ -51,4 +51,4 @@ private:
     std::string m_name;
 };
 
-}  // namespace window_test
+}  // namespace driver

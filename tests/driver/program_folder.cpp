@@ -1,11 +1,13 @@
 // Program folders, info.pyd and settings.ini edits, engine children.
-#include "tests/window/program_folder.h"
+#include "tests/driver/program_folder.h"
 
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
-namespace window_test {
+#include <cstring>
+
+namespace driver {
 
 namespace {
 
@@ -20,17 +22,17 @@ std::string TorrentOfOneFile(int length)
 
 ProgramFolder::ProgramFolder(const char* tag) : m_dir(tag), m_exe(m_dir.File("sprout.exe"))
 {
-    EXPECT_TRUE(driver::CopyFromBin("sprout.exe", m_exe));
+    EXPECT_TRUE(CopyFromBin("sprout.exe", m_exe));
 }
 
-bool ProgramFolder::AddEngine() { return driver::CopyFromBin("bt.exe", File("bt.exe")); }
+bool ProgramFolder::AddEngine() { return CopyFromBin("bt.exe", File("bt.exe")); }
 
 bool ProgramFolder::AddTorrent(const std::string& name, int length)
 {
-    return driver::WriteFile(File(name), TorrentOfOneFile(length));
+    return WriteFile(File(name), TorrentOfOneFile(length));
 }
 
-bool ProgramFolder::AddLogo() { return driver::CopyFromBin("logo.bmp", File("logo.bmp")); }
+bool ProgramFolder::AddLogo() { return CopyFromBin("logo.bmp", File("logo.bmp")); }
 
 bool ProgramFolder::SetBranding(const char* key, const char* value)
 {
@@ -60,7 +62,10 @@ std::vector<DWORD> EngineChildren(DWORD parentId)
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ParentProcessID == parentId && lstrcmpiA(entry.szExeFile, "bt.exe") == 0 &&
+        // Toolhelp gives a bare name on some systems and a full path on others.
+        const char* slash = std::strrchr(entry.szExeFile, '\\');
+        const char* name = slash ? slash + 1 : entry.szExeFile;
+        if (entry.th32ParentProcessID == parentId && lstrcmpiA(name, "bt.exe") == 0 &&
             !ProcessEnded(entry.th32ProcessID))
             children.push_back(entry.th32ProcessID);
     }
@@ -85,4 +90,4 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
 
 ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str(), nullptr); }
 
-}  // namespace window_test
+}  // namespace driver
