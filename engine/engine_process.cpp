@@ -94,6 +94,7 @@ int EngineProcess::Start(const char* commandLine, int showFlag)
 
     m_hProcess = LaunchChild(commandLine, m_hChildStdout, m_hChildStdin, m_hChildStderr, showFlag);
     if (!m_hProcess) {
+        m_startError = GetLastError();
         char text[kStartFailureTextBytes];
         FormatStartFailure(commandLine, text);
         OnStdout(text);
@@ -209,8 +210,15 @@ void EngineProcess::RaiseHook(EngineRun* run, int worker, const char* text)
         target->OnStdout(text);
     else if (worker == kStderrReader)
         target->OnStderr(text);
-    else
+    else {
+        // Read while the run still holds its copy of the process handle; a run that was
+        // stopped finds the child still running (Stop ends it only later).
+        DWORD exitCode = STILL_ACTIVE;
+        if (!GetExitCodeProcess(run->Process(), &exitCode))
+            exitCode = STILL_ACTIVE;
+        target->m_childExitCode = exitCode;
         target->OnTerminated();
+    }
     run->LeaveHook(worker);
 }
 
