@@ -43,6 +43,15 @@ void CopyUtf8(char* out, int size, const char* text, size_t length)
     char narrow[2048];
     int bytes = length < 1024 ? int(length) : 1024;
     int count = MultiByteToWideChar(CP_UTF8, 0, text, bytes, wide, 1024);
+    // A character beyond the basic plane is one '?', not one for each half of its pair.
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        bool pair = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < count
+                    && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF;
+        wide[kept++] = pair ? L'?' : wide[i];
+        i += pair ? 1 : 0;
+    }
+    count = kept;
     int converted = WideCharToMultiByte(CP_ACP, 0, wide, count, narrow, sizeof(narrow), "?",
                                         nullptr);
     CopyBounded(out, size, narrow, converted > 0 ? size_t(converted) : 0);

@@ -118,17 +118,17 @@ TEST(FileList, SingleAndMultiFileWithGbkAndUtf8Names)
         Exit(sprout);
     }
     {
-        // UTF-8 names become GBK; a character GBK lacks (a check mark) becomes '?'.
+        // UTF-8 names become GBK; a character GBK lacks (a check mark, an emoji) becomes one '?'.
         SproutProcess sprout;
         std::string utf8 = MultiFile("\xE7\x94\xB5\xE5\xBD\xB1",
                                      FileEntry(S("\xE7\xAC\xAC\xE4\xB8\x80.mkv"), 1536)
-                                         + FileEntry(S("sub") + S("ok\xE2\x9C\x93.txt"), 10));
+                                         + FileEntry(S("sub") + S("ok\xE2\x9C\x93\xF0\x9F\x98\x80.txt"), 10));
         Open(folder, sprout, utf8.data(), utf8.size());
         RemoteList list(sprout);
         ASSERT_EQ(list.Rows(), 3);
         EXPECT_EQ(list.Text(0, 0), "电影\\第一.mkv");
         EXPECT_EQ(list.Text(0, 1), "1.5 KB");
-        EXPECT_EQ(list.Text(1, 0), "电影\\sub\\ok?.txt");
+        EXPECT_EQ(list.Text(1, 0), "电影\\sub\\ok??.txt");
         EXPECT_EQ(list.Text(2, 0), "合计：2 个文件");
         EXPECT_EQ(list.Text(2, 1), "1.5 KB");
         Exit(sprout);
