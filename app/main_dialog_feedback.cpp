@@ -26,7 +26,7 @@ void MainDialog::InitFeedback()
     m_failureBalloon.Create(GetDlgItem(m_hDialog, IDC_START_STOP));
     Text torrentPath(m_programDir);
     torrentPath.Append(g_torrentName.c_str());
-    m_fileList.Create(m_hDialog, torrentPath.c_str(), kFileListArea);
+    m_fileList.Create(m_hDialog, IDC_FILE_LIST, torrentPath.c_str(), kFileListArea);
     // Registered before the shell can announce the button.
     TaskbarProgress::ButtonCreatedMessage();
 }

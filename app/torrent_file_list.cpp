@@ -94,7 +94,7 @@ void AddColumn(HWND list, int index, const char* title, int width, int format)
 
 }  // namespace
 
-void TorrentFileList::Create(HWND dialog, const char* torrentPath, RECT area)
+void TorrentFileList::Create(HWND dialog, int controlId, const char* torrentPath, RECT area)
 {
     DWORD size = 0;
     char* data = ReadWholeFile(torrentPath, &size);
@@ -108,8 +108,9 @@ void TorrentFileList::Create(HWND dialog, const char* torrentPath, RECT area)
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA
                                   | LVS_SINGLESEL | LVS_NOSORTHEADER,
                               area.left, area.top, area.right - area.left,
-                              area.bottom - area.top, dialog, nullptr, Module::Instance(),
-                              nullptr);
+                              area.bottom - area.top, dialog,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                              Module::Instance(), nullptr);
     if (!m_hList)
         return;
     SendMessageA(m_hList, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);

@@ -12,7 +12,7 @@ class TorrentFileList {
 public:
     // Reads the torrent file and creates the list as the dialog's last control (and tab stop),
     // within `area` in dialog units.
-    void Create(HWND dialog, const char* torrentPath, RECT area);
+    void Create(HWND dialog, int controlId, const char* torrentPath, RECT area);
     HWND Window() const { return m_hList; }
     // The dialog's WM_NOTIFY; true when it was the list's request for a row's text.
     bool OnNotify(const NMHDR* header);

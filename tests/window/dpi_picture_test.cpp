@@ -68,7 +68,7 @@ Shot TakeShot(ProgramFolder& folder, DWORD dpi)
     EXPECT_NE(dialog, nullptr);
     if (!dialog)
         return shot;
-    HWND list = FindWindowExA(dialog, nullptr, "SysListView32", nullptr);
+    HWND list = sprout.Control(IDC_FILE_LIST);
     EXPECT_NE(list, nullptr);
     shot.list = window_test::ControlArea(dialog, list);
     shot.label = window_test::ControlArea(dialog, sprout.Control(IDC_LINK));

@@ -37,7 +37,7 @@ std::string MultiFile(const std::string& name, const std::string& files,
 class RemoteList {
 public:
     explicit RemoteList(const SproutProcess& sprout)
-        : m_list(FindWindowExA(sprout.Dialog(), nullptr, WC_LISTVIEWA, nullptr)),
+        : m_list(sprout.Control(IDC_FILE_LIST)),
           m_process(sprout.Process()),
           m_block(VirtualAllocEx(m_process, nullptr, kBlockBytes, MEM_COMMIT, PAGE_READWRITE))
     {
