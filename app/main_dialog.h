@@ -103,4 +103,6 @@ private:
     // Numbers the runs, so that a late report of an earlier run's end is ignored: set by this
     // thread before Start, read by the watcher.
     std::atomic<long> m_run{0};
+    // The percentage last posted for the taskbar: set by the stdout reader, reset before Start.
+    std::atomic<int> m_taskbarPercent{-1};
 };

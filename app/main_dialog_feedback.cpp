@@ -57,7 +57,7 @@ bool MainDialog::ProcessFeedbackMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
             m_taskbar.Progress(static_cast<int>(wParam));
         return true;
     default:
-        if (msg != TaskbarProgress::ButtonCreatedMessage())
+        if (msg != TaskbarProgress::ButtonCreatedMessage() || msg == 0)
             return false;
         m_taskbar.OnButtonCreated(m_hDialog);
         return true;
@@ -67,6 +67,7 @@ bool MainDialog::ProcessFeedbackMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
 void MainDialog::BeforeStart()
 {
     m_stderr.Clear();
+    m_taskbarPercent.store(-1);
     m_run.store(m_run.load() + 1);
 }
 
@@ -101,10 +102,12 @@ void MainDialog::ReportEngineEnd()
         PostMessageA(m_hDialog, kEngineEndedMessage, ChildExitCode(), m_run.load());
 }
 
-// Stdout reader thread: the taskbar interface is used on this window's thread only.
+// Stdout reader thread: the taskbar interface is used on this window's thread only. Only a
+// change is posted, so an engine that floods its status cannot flood this window's queue.
 void MainDialog::MirrorProgress(int position)
 {
-    PostMessageA(m_hDialog, kProgressMessage, static_cast<WPARAM>(position), m_run.load());
+    if (m_taskbarPercent.exchange(position) != position)
+        PostMessageA(m_hDialog, kProgressMessage, static_cast<WPARAM>(position), m_run.load());
 }
 
 void MainDialog::OnEngineEnded(DWORD exitCode, LPARAM run)
