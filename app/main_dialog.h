@@ -71,6 +71,7 @@ private:
     void ReportEngineEnd();
     void MirrorProgress(int position);
     void OnEngineEnded(DWORD exitCode, LPARAM run);
+    void ShowEngineFailure();
 
     void SetLabelText(int controlId, const char* text) override;
     void SetProgressPosition(int position) override;
@@ -105,4 +106,7 @@ private:
     std::atomic<long> m_run{0};
     // The percentage last posted for the taskbar: set by the stdout reader, reset before Start.
     std::atomic<int> m_taskbarPercent{-1};
+    // The run that ended with a failure, and its exit code, until the balloon tells it.
+    LPARAM m_failedRun = 0;
+    DWORD m_failedExitCode = 0;
 };

@@ -16,6 +16,10 @@ namespace {
 const UINT kEngineEndedMessage = WM_APP + 1;  // wParam: the engine's exit code
 const UINT kProgressMessage = WM_APP + 2;     // wParam: percent done
 const int kBalloonTextBytes = 768;
+// The engine's end is told a moment after it is noticed: the stderr reader may still be
+// handing over the last line the engine wrote just before it ended.
+const UINT_PTR kEngineEndedTimerId = 0x5B02;
+const UINT kLastWordsMs = 100;
 // Inside the upper frame, right of the logo (dialog units).
 const RECT kFileListArea = {27, 8, 362, 136};
 
@@ -43,6 +47,11 @@ bool MainDialog::ProcessFeedbackMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
         }
         return false;
     case WM_TIMER:
+        if (wParam == kEngineEndedTimerId) {
+            KillTimer(m_hDialog, kEngineEndedTimerId);
+            ShowEngineFailure();
+            return true;
+        }
         if (wParam != FailureBalloon::kTimerId)
             return false;
         m_failureBalloon.Hide();
@@ -119,10 +128,19 @@ void MainDialog::OnEngineEnded(DWORD exitCode, LPARAM run)
         m_taskbar.Clear();
         return;
     }
+    m_failedExitCode = exitCode;
+    m_failedRun = run;
+    SetTimer(m_hDialog, kEngineEndedTimerId, kLastWordsMs, nullptr);
+}
+
+void MainDialog::ShowEngineFailure()
+{
+    if (m_failedRun != m_run.load() || !m_downloading)
+        return;
     char lastLine[StderrTail::kCapacity + 1];
     m_stderr.LastLine(lastLine, sizeof(lastLine));
     char text[kBalloonTextBytes];
-    FormatEngineStoppedText(exitCode, lastLine, text, sizeof(text));
+    FormatEngineStoppedText(m_failedExitCode, lastLine, text, sizeof(text));
     m_failureBalloon.Show(kDownloadFailedTitle, text);
     m_taskbar.Failed();
 }
