@@ -1,11 +1,11 @@
 // The torrent's file list as the window shows it: single and multi-file torrents, names in
 // UTF-8 or a declared code page, a hundred thousand files, and what cannot be read; plus the
-// shared reader's steps and the size texts.
+// size texts. (The shared reader's syntax checks are tested through the simulated engine's
+// tree and fuzzed.)
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "torrent/bencode_reader.h"
 #include "torrent/size_text.h"
 #include "torrent/torrent_contents.h"
 
@@ -127,24 +127,6 @@ TEST(TorrentContents, RefusesWhatIsNoTorrent)
         EXPECT_FALSE(contents.Read(bytes.data(), bytes.size())) << bytes;
         EXPECT_EQ(contents.FileCount(), 0) << bytes;
     }
-}
-
-TEST(BencodeReader, SkipsWholeValuesAndReportsWhere)
-{
-    const std::string nested = "d1:ald1:bi1eee1:ci2ee3:end";
-    BencodeReader reader(nested.data(), nested.size());
-    ASSERT_TRUE(reader.Skip());
-    const char* bytes;
-    size_t length;
-    ASSERT_TRUE(reader.ReadString(&bytes, &length));
-    EXPECT_TRUE(BencodeReader::Equals(bytes, length, "end"));
-    EXPECT_TRUE(reader.AtDataEnd());
-
-    const std::string bad = "d1:ai1e1:be";
-    BencodeReader refusing(bad.data(), bad.size());
-    EXPECT_FALSE(refusing.Skip());
-    EXPECT_STREQ(refusing.Error(), "value expected");
-    EXPECT_EQ(refusing.ErrorPosition(), 10u);
 }
 
 TEST(SizeText, StepsOf1024)
