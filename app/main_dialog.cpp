@@ -43,9 +43,11 @@ bool MainDialog::PreTranslateMessage(MSG* msg)
 
 void MainDialog::OnIdle() {}
 
-bool MainDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM,
+bool MainDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       LRESULT& result)
 {
+    if (ProcessFeedbackMessage(msg, wParam, lParam, result))
+        return true;
     switch (msg) {
     case WM_INITDIALOG:
         OnInitDialog(hwnd);
@@ -96,6 +98,7 @@ void MainDialog::OnInitDialog(HWND hwnd)
     LoadLogo();
     SetUpLink();
     m_downloading = false;
+    InitFeedback();
 }
 
 void MainDialog::CentreOnWorkArea()
@@ -245,10 +248,13 @@ void MainDialog::StartOrStop()
     // The parser's buffer is not shared with a reader that the last Stop gave up.
     WaitForHooksInFlight();
     m_showStatus = true;
+    BeforeStart();
     // A failed start has already handed its text to OnStdout; the texts stay.
     if (Start(EngineCommandLine(m_programDir, g_torrentName).c_str(), 0)) {
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusDownloading);
         SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStopDownload);
+    } else {
+        OnStartFailed();
     }
 }
 
@@ -281,6 +287,7 @@ void MainDialog::OnTerminated()
 {
     SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopped);
     SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStartDownload);
+    ReportEngineEnd();
 }
 
 void MainDialog::SetLabelText(int controlId, const char* text)
@@ -291,6 +298,8 @@ void MainDialog::SetLabelText(int controlId, const char* text)
 
 void MainDialog::SetProgressPosition(int position)
 {
-    if (m_showStatus)
+    if (m_showStatus) {
         SendMessageA(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        MirrorProgress(position);
+    }
 }

@@ -7,6 +7,10 @@
 
 #include <atomic>
 
+#include "app/engine_stderr.h"
+#include "app/failure_balloon.h"
+#include "app/taskbar_progress.h"
+#include "app/torrent_file_list.h"
 #include "controls/hyperlink_label.h"
 #include "engine/engine_process.h"
 #include "framework/message_loop.h"
@@ -58,6 +62,19 @@ private:
     void OnForum();
     void OnExit();
 
+    // Feedback beyond the labels (main_dialog_feedback.cpp): the failure balloon, the taskbar
+    // button's progress and the torrent's file list.
+    void InitFeedback();
+    bool ProcessFeedbackMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void BeforeStart();
+    void OnStartFailed();
+    void OnStarted(const char* commandLine) override;
+    void OnStderr(const char* text) override;
+    void ReportEngineEnd();
+    void MirrorProgress(int position);
+    void OnEngineEnded(DWORD exitCode, LPARAM run);
+    void ShowEngineFailure();
+
     void SetLabelText(int controlId, const char* text) override;
     void SetProgressPosition(int position) override;
 
@@ -82,4 +99,18 @@ private:
     // before Stop, read by the stdout reader. A write that Stop held up would otherwise land
     // after the stop texts and undo their reset of the speed and time left.
     std::atomic<bool> m_showStatus{false};
+
+    FailureBalloon m_failureBalloon;
+    TaskbarProgress m_taskbar;
+    TorrentFileList m_fileList;
+    // The engine's last words, for the balloon: written by the stderr reader.
+    EngineStderr m_stderr;
+    // Numbers the runs, so that a late report of an earlier run's end is ignored: set by this
+    // thread before Start, read by the watcher.
+    std::atomic<long> m_run{0};
+    // The percentage last posted for the taskbar: set by the stdout reader, reset before Start.
+    std::atomic<int> m_taskbarPercent{-1};
+    // The run that ended with a failure, and its exit code, until the balloon tells it.
+    LPARAM m_failedRun = 0;
+    DWORD m_failedExitCode = 0;
 };

@@ -89,6 +89,7 @@ int EngineProcess::Start(const char* commandLine, int showFlag)
 // and no child running.
 bool EngineProcess::PrepareRun(const char* commandLine, int showFlag)
 {
+    m_startError = 0;
     OwnedHandle childStdin, childStdout, childStderr, stdinWrite, stdoutRead, stderrRead;
     if (!OpenPipe(childStdin, stdinWrite, true) || !OpenPipe(childStdout, stdoutRead, false) ||
         !OpenPipe(childStderr, stderrRead, false))
@@ -102,6 +103,7 @@ bool EngineProcess::PrepareRun(const char* commandLine, int showFlag)
     OwnedHandle process(LaunchChild(commandLine, childStdout.get(), childStdin.get(),
                                     childStderr.get(), showFlag));
     if (!process) {
+        m_startError = GetLastError();
         run->Discard();
         return false;
     }
@@ -210,8 +212,15 @@ void EngineProcess::RaiseHook(EngineRun* run, int worker, const char* text)
         target->OnStdout(text);
     else if (worker == kStderrReader)
         target->OnStderr(text);
-    else
+    else {
+        // Read while the run still holds its copy of the process handle; a run that was
+        // stopped finds the child still running (Stop ends it only later).
+        DWORD exitCode = STILL_ACTIVE;
+        if (!GetExitCodeProcess(run->Process(), &exitCode))
+            exitCode = STILL_ACTIVE;
+        target->m_childExitCode = exitCode;
         target->OnTerminated();
+    }
     run->LeaveHook(worker);
 }
 

@@ -44,6 +44,13 @@ protected:
     // never overlaps the hooks of the next run.
     void WaitForHooksInFlight() const;
 
+    // Inside OnTerminated: the child's exit code when it ended by itself, STILL_ACTIVE when
+    // the run was stopped while it still ran.
+    DWORD ChildExitCode() const { return m_childExitCode; }
+    // After a Start that returned 0: the system's error code for the failed process creation,
+    // or 0 when something before it failed.
+    DWORD StartError() const { return m_startError; }
+
 private:
     static HANDLE LaunchChild(const char* commandLine, HANDLE childStdout, HANDLE childStdin,
                               HANDLE childStderr, int showFlag);
@@ -75,6 +82,8 @@ private:
     EngineRun* m_run = nullptr;
     EngineRun* m_retiredRuns = nullptr;
     bool m_shutDown = false;  // Shutdown has run and nothing was started since
+    DWORD m_childExitCode = STILL_ACTIVE;  // written by the watcher just before OnTerminated
+    DWORD m_startError = 0;                // runner's thread only
 
     // A run is in progress; the signal on which the workers end. Stored only as 0 or 1.
     static std::atomic<long> s_running;

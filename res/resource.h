@@ -19,3 +19,5 @@
 #define IDC_DOWNLOADED 1011
 #define IDC_LOGO 1012
 #define IDC_LINK 1013
+// Made at run time, after the template's controls.
+#define IDC_FILE_LIST 1014

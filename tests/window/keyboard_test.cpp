@@ -81,8 +81,9 @@ TEST(WindowKeyboard, TabOrderFollowsTheTemplate)
     ASSERT_TRUE(sprout.Launch(folder.Exe(), kTorrent, folder.Path()));
     ASSERT_NE(sprout.WaitForDialog(), nullptr);
     ASSERT_TRUE(WaitForFocus(sprout, IDC_START_STOP));
+    // The file list, made at run time, comes after the template's controls.
     for (int id : {IDC_OPEN_FOLDER, IDC_EXIT, IDC_FORUM, IDC_SAVE_FOLDER, IDC_BROWSE,
-                   IDC_START_STOP}) {
+                   IDC_FILE_LIST, IDC_START_STOP}) {
         PressKey(sprout, VK_TAB);
         EXPECT_TRUE(WaitForFocus(sprout, id)) << id;
     }

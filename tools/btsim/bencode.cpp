@@ -1,118 +1,53 @@
-// Bencode parsing and writing, with a depth bound so that a hostile file cannot exhaust the stack.
+// Bencode parsing (through the shared reader) and writing.
 #include "tools/btsim/bencode.h"
+
+#include "torrent/bencode_reader.h"
 
 namespace {
 
-constexpr int kMaxDepth = 64;
-
-class Reader {
-public:
-    explicit Reader(const std::string& bytes) : m_bytes(bytes) {}
-
-    bool Value(Bencode* value, int depth)
-    {
-        if (depth > kMaxDepth)
-            return Fail("nested too deeply");
-        if (AtEnd())
-            return Fail("unexpected end of data");
-        char c = m_bytes[m_pos];
-        if (c == 'i') {
-            ++m_pos;
-            value->kind = Bencode::Kind::Integer;
-            return Number('e', &value->integer, true);
-        }
-        if (c == 'l') {
-            ++m_pos;
-            *value = Bencode::List();
-            while (!AtEnd() && m_bytes[m_pos] != 'e') {
-                value->list.emplace_back();
-                if (!Value(&value->list.back(), depth + 1))
-                    return false;
-            }
-            return Close();
-        }
-        if (c == 'd') {
-            ++m_pos;
-            *value = Bencode::Dictionary();
-            while (!AtEnd() && m_bytes[m_pos] != 'e') {
-                std::string key;
-                if (!String(&key))
-                    return false;
-                if (!Value(&value->dictionary[key], depth + 1))
-                    return false;
-            }
-            return Close();
-        }
-        value->kind = Bencode::Kind::String;
-        return String(&value->string);
-    }
-
-    bool AtEnd() const { return m_pos >= m_bytes.size(); }
-    size_t Position() const { return m_pos; }
-    const std::string& Error() const { return m_error; }
-
-private:
-    bool Fail(const char* reason)
-    {
-        m_error = std::string(reason) + " at byte " + std::to_string(m_pos);
-        return false;
-    }
-
-    bool Close()
-    {
-        if (AtEnd())
-            return Fail("unexpected end of data");
-        ++m_pos;
-        return true;
-    }
-
-    // Decimal digits up to `end`, no leading zeros, a minus sign only where allowed.
-    bool Number(char end, int64_t* number, bool signedValue)
-    {
-        bool negative = false;
-        if (signedValue && !AtEnd() && m_bytes[m_pos] == '-') {
-            negative = true;
-            ++m_pos;
-        }
-        size_t first = m_pos;
-        uint64_t magnitude = 0;
-        while (!AtEnd() && m_bytes[m_pos] >= '0' && m_bytes[m_pos] <= '9') {
-            uint64_t digit = uint64_t(m_bytes[m_pos] - '0');
-            if (magnitude > (uint64_t(INT64_MAX) - digit) / 10)
-                return Fail("number too large");
-            magnitude = magnitude * 10 + digit;
-            ++m_pos;
-        }
-        size_t digits = m_pos - first;
-        if (digits == 0)
-            return Fail("number expected");
-        if (m_bytes[first] == '0' && (digits > 1 || negative))
-            return Fail("malformed number");
-        if (AtEnd() || m_bytes[m_pos] != end)
-            return Fail("malformed number");
-        ++m_pos;
-        *number = negative ? -int64_t(magnitude) : int64_t(magnitude);
-        return true;
-    }
-
-    bool String(std::string* text)
-    {
-        int64_t length = 0;
-        if (AtEnd() || m_bytes[m_pos] < '0' || m_bytes[m_pos] > '9')
-            return Fail("string expected");
-        if (!Number(':', &length, false))
+// Builds the tree from the shared reader, which checks the syntax and bounds the nesting.
+bool Build(BencodeReader* reader, Bencode* value)
+{
+    switch (reader->Peek()) {
+    case BencodeReader::kInteger:
+        value->kind = Bencode::Kind::Integer;
+        return reader->ReadInteger(&value->integer);
+    case BencodeReader::kList:
+        *value = Bencode::List();
+        if (!reader->EnterList())
             return false;
-        if (uint64_t(length) > m_bytes.size() - m_pos)
-            return Fail("string runs past the end");
-        text->assign(m_bytes, m_pos, size_t(length));
-        m_pos += size_t(length);
+        while (!reader->AtContainerEnd()) {
+            value->list.emplace_back();
+            if (!Build(reader, &value->list.back()))
+                return false;
+        }
+        return reader->Leave();
+    case BencodeReader::kDictionary:
+        *value = Bencode::Dictionary();
+        if (!reader->EnterDictionary())
+            return false;
+        while (!reader->AtContainerEnd()) {
+            const char* key;
+            size_t length;
+            if (!reader->ReadString(&key, &length))
+                return false;
+            if (reader->AtContainerEnd())
+                return reader->ReadString(&key, &length);  // fails: a key needs a value
+            if (!Build(reader, &value->dictionary[std::string(key, length)]))
+                return false;
+        }
+        return reader->Leave();
+    default: {
+        const char* bytes;
+        size_t length;
+        value->kind = Bencode::Kind::String;
+        if (!reader->ReadString(&bytes, &length))
+            return false;
+        value->string.assign(bytes, length);
         return true;
     }
-
-    const std::string& m_bytes;
-    size_t m_pos = 0;
-    std::string m_error;
-};
+    }
+}
 
 void Encode(const Bencode& value, std::string* out)
 {
@@ -182,12 +117,12 @@ const Bencode* Bencode::Find(const char* key) const
 
 bool ParseBencode(const std::string& bytes, Bencode* value, std::string* error)
 {
-    Reader reader(bytes);
-    if (!reader.Value(value, 0)) {
-        *error = reader.Error();
+    BencodeReader reader(bytes.data(), bytes.size());
+    if (!Build(&reader, value)) {
+        *error = std::string(reader.Error()) + " at byte " + std::to_string(reader.ErrorPosition());
         return false;
     }
-    if (!reader.AtEnd()) {
+    if (!reader.AtDataEnd()) {
         *error = "extra data at byte " + std::to_string(reader.Position());
         return false;
     }

@@ -1,0 +1,25 @@
+// The engine's standard error as the failure balloon needs it: the stderr reader appends,
+// the interface thread clears it before a run and reads the last line after the engine has
+// ended, possibly while the reader still delivers a last chunk; a critical section keeps
+// the two apart.
+#pragma once
+
+#include <windows.h>
+
+#include "app/stderr_tail.h"
+
+class EngineStderr {
+public:
+    EngineStderr() { InitializeCriticalSection(&m_lock); }
+    ~EngineStderr() { DeleteCriticalSection(&m_lock); }
+    EngineStderr(const EngineStderr&) = delete;
+    EngineStderr& operator=(const EngineStderr&) = delete;
+
+    void Clear();
+    void Append(const char* chunk);
+    void LastLine(char* out, int size);
+
+private:
+    CRITICAL_SECTION m_lock;
+    StderrTail m_tail;
+};

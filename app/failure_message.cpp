@@ -1,0 +1,65 @@
+#include "app/failure_message.h"
+
+#include <cstring>
+
+#include "framework/number_text.h"
+#include "framework/text.h"
+
+const char kDownloadFailedTitle[] = "下载失败";
+
+namespace {
+
+// Appends as much of `text` as fits in whole characters; out stays terminated.
+void Append(char* out, int size, const char* text)
+{
+    int used = static_cast<int>(std::strlen(out));
+    const char* p = text;
+    while (*p) {
+        const char* next = NextChar(p);
+        if (used + (next - p) > size - 1)
+            break;
+        while (p < next)
+            out[used++] = *p++;
+    }
+    out[used] = '\0';
+}
+
+// The system's messages end in a line break (and some in a full stop after it).
+void AppendTrimmed(char* out, int size, const char* text)
+{
+    Text trimmed(text);
+    trimmed.Trim();
+    Append(out, size, trimmed.c_str());
+}
+
+}  // namespace
+
+void FormatStartFailureText(const char* systemMessage, const char* enginePath, char* out,
+                            int size)
+{
+    if (size <= 0)
+        return;
+    out[0] = '\0';
+    Append(out, size, "无法启动下载程序：");
+    Append(out, size, enginePath);
+    Append(out, size, "\r\n");
+    AppendTrimmed(out, size, systemMessage);
+}
+
+void FormatEngineStoppedText(unsigned long exitCode, const char* lastLine, char* out, int size)
+{
+    if (size <= 0)
+        return;
+    char code[24];
+    if (exitCode > 0xFFFF)
+        FormatHex32(static_cast<uint32_t>(exitCode), code);
+    else
+        FormatDecimal(exitCode, code);
+    out[0] = '\0';
+    Append(out, size, "下载程序意外停止，退出代码：");
+    Append(out, size, code);
+    if (*lastLine) {
+        Append(out, size, "\r\n");
+        AppendTrimmed(out, size, lastLine);
+    }
+}

@@ -1,0 +1,87 @@
+#include "app/stderr_tail.h"
+
+#include <cstring>
+
+#include "framework/text.h"
+
+namespace {
+
+// Length of the character at p; a lead byte with nothing after it counts as one.
+int CharLength(const char* p, const char* end)
+{
+    return (p + 1 < end && IsLeadByte(static_cast<unsigned char>(*p))) ? 2 : 1;
+}
+
+}  // namespace
+
+void StderrTail::Append(const char* chunk)
+{
+    int incoming = static_cast<int>(std::strlen(chunk));
+    bool dangling = EndsInLeadByte();
+    // Drop whole characters from the front of what is kept until the chunk fits.
+    int drop = 0;
+    while (drop < m_length && m_length - drop + incoming > kCapacity)
+        drop += CharLength(m_bytes + drop, m_bytes + m_length);
+    if (drop >= m_length) {
+        // All of it went, a lead byte waiting at its end too: the chunk's first byte is that
+        // character's trail. Of a chunk still too long only its end stays.
+        if (dangling && m_length > 0 && incoming > 0) {
+            ++chunk;
+            --incoming;
+        }
+        drop = m_length;
+        while (incoming > kCapacity) {
+            int step = CharLength(chunk, chunk + incoming);
+            chunk += step;
+            incoming -= step;
+        }
+    }
+    std::memmove(m_bytes, m_bytes + drop, static_cast<size_t>(m_length - drop));
+    m_length -= drop;
+    std::memcpy(m_bytes + m_length, chunk, static_cast<size_t>(incoming));
+    m_length += incoming;
+}
+
+bool StderrTail::EndsInLeadByte() const
+{
+    int at = 0;
+    while (at + 1 < m_length)
+        at += CharLength(m_bytes + at, m_bytes + m_length);
+    return at == m_length - 1 && IsLeadByte(static_cast<unsigned char>(m_bytes[at]));
+}
+
+void StderrTail::LastLine(char* out, int size) const
+{
+    if (size <= 0)
+        return;
+    out[0] = '\0';
+    // Line feeds and blanks never occur as trail bytes in the double-byte code pages, so the
+    // line can be found from the end byte by byte.
+    int end = m_length;
+    for (;;) {
+        while (end > 0 && IsAsciiSpace(static_cast<unsigned char>(m_bytes[end - 1])))
+            --end;
+        if (end == 0)
+            return;
+        int begin = end;
+        while (begin > 0 && m_bytes[begin - 1] != '\n')
+            --begin;
+        while (begin < end && IsAsciiSpace(static_cast<unsigned char>(m_bytes[begin])))
+            ++begin;
+        if (begin < end) {
+            int length = 0;
+            const char* p = m_bytes + begin;
+            const char* stop = m_bytes + end;
+            while (p + length < stop) {
+                int step = CharLength(p + length, stop);
+                if (length + step > size - 1)
+                    break;
+                length += step;
+            }
+            std::memcpy(out, p, static_cast<size_t>(length));
+            out[length] = '\0';
+            return;
+        }
+        end = begin;
+    }
+}

@@ -1,0 +1,174 @@
+#include "app/torrent_file_list.h"
+
+#include <commctrl.h>
+
+#include <new>
+
+#include "framework/module.h"
+#include "framework/number_text.h"
+#include "framework/text.h"
+#include "torrent/size_text.h"
+
+namespace {
+
+const char kUnreadable[] = "无法读取种子文件";
+const char kNameColumn[] = "文件";
+const char kSizeColumn[] = "大小";
+const char kTotalPrefix[] = "合计：";
+const char kTotalSuffix[] = " 个文件";
+// Torrent files are small; a larger file is no torrent this program can show.
+const DWORD kMaxTorrentBytes = 64 * 1024 * 1024;
+// Dialog units of the size column.
+const int kSizeColumnWidth = 56;
+
+// Copies whole characters of the system code page that fit, terminated.
+void CopyBounded(char* out, int size, const char* text, size_t length)
+{
+    const char* end = text + length;
+    int used = 0;
+    for (const char* p = text; p < end;) {
+        int step = (p + 1 < end && IsLeadByte(static_cast<unsigned char>(*p))) ? 2 : 1;
+        if (used + step > size - 1)
+            break;
+        for (int i = 0; i < step; ++i)
+            out[used++] = *p++;
+    }
+    out[used] = '\0';
+}
+
+// UTF-8 into the system code page; characters it cannot show become '?'.
+void CopyUtf8(char* out, int size, const char* text, size_t length)
+{
+    wchar_t wide[1024];
+    char narrow[2048];
+    int bytes = length < 1024 ? int(length) : 1024;
+    int count = MultiByteToWideChar(CP_UTF8, 0, text, bytes, wide, 1024);
+    // A character beyond the basic plane is one '?', not one for each half of its pair.
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        bool pair = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < count
+                    && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF;
+        wide[kept++] = pair ? L'?' : wide[i];
+        i += pair ? 1 : 0;
+    }
+    count = kept;
+    int converted = WideCharToMultiByte(CP_ACP, 0, wide, count, narrow, sizeof(narrow), "?",
+                                        nullptr);
+    CopyBounded(out, size, narrow, converted > 0 ? size_t(converted) : 0);
+}
+
+// The whole torrent file in a new buffer (freed by the caller), or null.
+char* ReadWholeFile(const char* path, DWORD* size)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    char* data = nullptr;
+    DWORD high = 0;
+    *size = GetFileSize(file, &high);
+    if (*size != INVALID_FILE_SIZE && high == 0 && *size <= kMaxTorrentBytes)
+        data = new (std::nothrow) char[*size ? *size : 1];
+    DWORD done = 0;
+    while (data && done < *size) {
+        DWORD read = 0;
+        if (!ReadFile(file, data + done, *size - done, &read, nullptr) || read == 0) {
+            delete[] data;
+            data = nullptr;
+        }
+        done += read;
+    }
+    CloseHandle(file);
+    return data;
+}
+
+void AddColumn(HWND list, int index, const char* title, int width, int format)
+{
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = format;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title);
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+}  // namespace
+
+void TorrentFileList::Create(HWND dialog, int controlId, const char* torrentPath, RECT area)
+{
+    DWORD size = 0;
+    char* data = ReadWholeFile(torrentPath, &size);
+    m_readable = data && m_contents.Read(data, size);
+    delete[] data;
+
+    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&classes);
+    MapDialogRect(dialog, &area);
+    m_hList = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA
+                                  | LVS_SINGLESEL | LVS_NOSORTHEADER,
+                              area.left, area.top, area.right - area.left,
+                              area.bottom - area.top, dialog,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                              Module::Instance(), nullptr);
+    if (!m_hList)
+        return;
+    SendMessageA(m_hList, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
+    SendMessageA(m_hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                 LVS_EX_FULLROWSELECT);
+
+    RECT sizeColumn = {0, 0, kSizeColumnWidth, 0};
+    MapDialogRect(dialog, &sizeColumn);
+    RECT client;
+    GetClientRect(m_hList, &client);
+    int nameWidth = client.right - sizeColumn.right - GetSystemMetrics(SM_CXVSCROLL);
+    AddColumn(m_hList, 0, kNameColumn, nameWidth, LVCFMT_LEFT);
+    AddColumn(m_hList, 1, kSizeColumn, sizeColumn.right, LVCFMT_RIGHT);
+
+    // One row per file and the total; or the one line that the torrent cannot be read.
+    int rows = m_readable ? m_contents.FileCount() + 1 : 1;
+    SendMessageA(m_hList, LVM_SETITEMCOUNT, rows, LVSICF_NOINVALIDATEALL);
+}
+
+bool TorrentFileList::OnNotify(const NMHDR* header)
+{
+    if (!m_hList || header->hwndFrom != m_hList || header->code != LVN_GETDISPINFOA)
+        return false;
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        FillRow(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+    return true;
+}
+
+void TorrentFileList::FillRow(int row, int column, char* text, int size) const
+{
+    text[0] = '\0';
+    if (!m_readable) {
+        if (row == 0 && column == 0)
+            CopyBounded(text, size, kUnreadable, sizeof(kUnreadable) - 1);
+        return;
+    }
+    int files = m_contents.FileCount();
+    if (row < 0 || row > files)
+        return;
+    char line[64];
+    if (column == 1) {
+        FormatSize(row == files ? m_contents.TotalLength() : m_contents.Length(row), line,
+                   sizeof(line));
+        CopyBounded(text, size, line, lstrlenA(line));
+    } else if (row == files) {
+        char count[24];
+        FormatDecimal(uint64_t(files), count);
+        lstrcpyA(line, kTotalPrefix);
+        lstrcatA(line, count);
+        lstrcatA(line, kTotalSuffix);
+        CopyBounded(text, size, line, lstrlenA(line));
+    } else {
+        size_t length = 0;
+        const char* path = m_contents.Path(row, &length);
+        if (m_contents.PathIsUtf8(row))
+            CopyUtf8(text, size, path, length);
+        else
+            CopyBounded(text, size, path, length);
+    }
+}

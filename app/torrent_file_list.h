@@ -1,0 +1,26 @@
+// TorrentFileList: the torrent's files with their sizes and a total, in a read-only list
+// inside the window's upper frame beside the logo. A virtual list: the rows' texts are made
+// when the list asks for them, so a torrent of a hundred thousand files opens at once. A
+// torrent that cannot be read shows one line saying so. Interface thread only.
+#pragma once
+
+#include <windows.h>
+
+#include "torrent/torrent_contents.h"
+
+class TorrentFileList {
+public:
+    // Reads the torrent file and creates the list as the dialog's last control (and tab stop),
+    // within `area` in dialog units.
+    void Create(HWND dialog, int controlId, const char* torrentPath, RECT area);
+    HWND Window() const { return m_hList; }
+    // The dialog's WM_NOTIFY; true when it was the list's request for a row's text.
+    bool OnNotify(const NMHDR* header);
+
+private:
+    void FillRow(int row, int column, char* text, int size) const;
+
+    HWND m_hList = nullptr;  // a child of the dialog, destroyed with it
+    TorrentContents m_contents;
+    bool m_readable = false;
+};

@@ -1,0 +1,140 @@
+// The balloon on the Start/Stop button: it shows when the engine cannot be started or ends
+// by itself with a non-zero exit code, with the reason; never after a normal end or the
+// user's Stop; the next press or about ten seconds take it away. The labels read what they
+// always read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "res/resource.h"
+#include "tests/reliability/sprout_session.h"
+#include "status/status_texts.h"
+
+using namespace reliability;
+using namespace texts;
+
+namespace {
+
+// How long a case waits for a balloon that must not come: the engine's end is reported
+// within milliseconds of the labels' change.
+const DWORD kNoBalloonMs = 1500;
+
+struct Search {
+    DWORD processId;
+    std::string text;
+};
+
+BOOL CALLBACK FindBalloon(HWND window, LPARAM param)
+{
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->processId && IsWindowVisible(window)
+        && lstrcmpiA(className, "tooltips_class32") == 0) {
+        search->text = driver::WindowText(window);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The text of the visible tooltip window of sprout.exe; empty when there is none.
+std::string VisibleBalloon(SproutSession& session)
+{
+    Search search = {session.Sprout().ProcessId(), ""};
+    EnumWindows(FindBalloon, reinterpret_cast<LPARAM>(&search));
+    return search.text;
+}
+
+std::string WaitForBalloon(SproutSession& session, DWORD timeoutMs = 10000)
+{
+    std::string text;
+    driver::WaitUntil([&] { return !(text = VisibleBalloon(session)).empty(); }, timeoutMs);
+    return text;
+}
+
+void ExpectLabels(SproutSession& session, const char* status, const char* button)
+{
+    EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), status);
+    EXPECT_EQ(session.Sprout().ControlText(IDC_START_STOP), button);
+}
+
+// Starts a run whose engine ends by itself, and returns once the labels show its end.
+void RunToEngineEnd(SproutSession& session)
+{
+    ASSERT_TRUE(session.Open());
+    ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
+    ASSERT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload));
+    ExpectLabels(session, kStatusStopped, kStartDownload);
+}
+
+}  // namespace
+
+TEST(FailureBalloon, MissingEngineNamesTheReasonAndThePathUntilTheNextPress)
+{
+    SproutSession session("balloon-noengine", SproutSession::kWithoutEngine);
+    ASSERT_TRUE(session.Open());
+    EXPECT_TRUE(VisibleBalloon(session).empty());
+    ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
+    std::string text = WaitForBalloon(session);
+    // The path, then the system's own message for a missing file.
+    const std::string first = "无法启动下载程序：" + session.Folder().File("bt.exe") + "\r\n";
+    EXPECT_EQ(text.rfind(first, 0), 0u) << text;
+    EXPECT_GT(text.size(), first.size()) << text;
+    ExpectLabels(session, kStatusStopped, kStartShort);
+
+    ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
+    EXPECT_TRUE(VisibleBalloon(session).empty());
+    ExpectLabels(session, kStatusStopped, kStartDownload);
+    EXPECT_TRUE(session.Exit());
+}
+
+TEST(FailureBalloon, EngineExitCodeAndLastStderrLine)
+{
+    SproutSession session("balloon-exit3");
+    session.Knobs()
+        .Set("SPROUT_BT_EXIT_AFTER", "0")
+        .Set("SPROUT_BT_EXIT_CODE", "3")
+        .Set("SPROUT_BT_STDERR", "种子无效：piece 7");
+    RunToEngineEnd(session);
+    EXPECT_EQ(WaitForBalloon(session), "下载程序意外停止，退出代码：3\r\n种子无效：piece 7");
+    // Left alone, it goes after about ten seconds.
+    DWORD shown = GetTickCount();
+    EXPECT_TRUE(driver::WaitUntil([&] { return VisibleBalloon(session).empty(); }, 20000));
+    EXPECT_GE(GetTickCount() - shown, 5000u);
+    ExpectLabels(session, kStatusStopped, kStartDownload);
+    EXPECT_TRUE(session.Exit());
+}
+
+TEST(FailureBalloon, EngineCrashShowsItsExceptionCode)
+{
+    SproutSession session("balloon-crash");
+    session.Knobs().Set("SPROUT_BT_CRASH_AFTER", "0");
+    RunToEngineEnd(session);
+    std::string text = WaitForBalloon(session);
+    EXPECT_EQ(text.rfind("下载程序意外停止，退出代码：0xC0000005", 0), 0u) << text;
+    EXPECT_TRUE(session.Exit());
+}
+
+TEST(FailureBalloon, NoneAfterANormalEndOrTheUsersStop)
+{
+    {
+        SproutSession session("balloon-normal");
+        session.Knobs().Set("SPROUT_BT_EXIT_AFTER", "1").Set("SPROUT_BT_STDERR", "note");
+        RunToEngineEnd(session);
+        EXPECT_EQ(WaitForBalloon(session, kNoBalloonMs), "");
+        EXPECT_TRUE(session.Exit());
+    }
+    {
+        SproutSession session("balloon-stop");
+        session.Knobs().Set("SPROUT_BT_EXIT_CODE", "3");
+        ASSERT_TRUE(session.Open());
+        ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
+        ExpectLabels(session, kStatusDownloading, kStopDownload);
+        ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
+        ExpectLabels(session, kStatusStopped, kStartDownload);
+        EXPECT_EQ(WaitForBalloon(session, kNoBalloonMs), "");
+        EXPECT_TRUE(session.Exit());
+    }
+}

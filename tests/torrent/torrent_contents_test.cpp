@@ -1,0 +1,147 @@
+// The torrent's file list as the window shows it: single and multi-file torrents, names in
+// UTF-8 or a declared code page, a hundred thousand files, and what cannot be read; plus the
+// size texts. (The shared reader's syntax checks are tested through the simulated engine's
+// tree and fuzzed.)
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "torrent/size_text.h"
+#include "torrent/torrent_contents.h"
+
+namespace {
+
+std::string S(const std::string& text) { return std::to_string(text.size()) + ":" + text; }
+std::string I(long long value) { return "i" + std::to_string(value) + "e"; }
+
+std::string FileEntry(const std::string& pathList, long long length, const char* key = "path")
+{
+    return "d" + S("length") + I(length) + S(key) + "l" + pathList + "ee";
+}
+
+std::string Torrent(const std::string& infoEntries, const std::string& rootExtra = "")
+{
+    return "d" + S("announce") + S("http://t/") + rootExtra + S("info") + "d" + infoEntries
+         + S("piece length") + I(16384) + S("pieces") + S("") + "ee";
+}
+
+std::string PathOf(const TorrentContents& contents, int index)
+{
+    size_t length = 0;
+    const char* path = contents.Path(index, &length);
+    return std::string(path, length);
+}
+
+}  // namespace
+
+TEST(TorrentContents, SingleAndMultiFile)
+{
+    TorrentContents contents;
+    ASSERT_TRUE(contents.Read(Torrent(S("length") + I(5000) + S("name") + S("movie.iso")).c_str(),
+                              Torrent(S("length") + I(5000) + S("name") + S("movie.iso")).size()));
+    ASSERT_EQ(contents.FileCount(), 1);
+    EXPECT_EQ(PathOf(contents, 0), "movie.iso");
+    EXPECT_EQ(contents.Length(0), 5000);
+    EXPECT_EQ(contents.TotalLength(), 5000);
+
+    std::string multi = Torrent(S("files") + "l" + FileEntry(S("a.txt"), 10)
+                                + FileEntry(S("sub") + S("b.bin"), 1LL << 40) + "e"
+                                + S("name") + S("album"));
+    ASSERT_TRUE(contents.Read(multi.data(), multi.size()));
+    ASSERT_EQ(contents.FileCount(), 2);
+    EXPECT_EQ(PathOf(contents, 0), "album\\a.txt");
+    EXPECT_EQ(PathOf(contents, 1), "album\\sub\\b.bin");
+    EXPECT_EQ(contents.TotalLength(), 10 + (1LL << 40));
+}
+
+TEST(TorrentContents, NamesInUtf8OrTheDeclaredCodePage)
+{
+    TorrentContents contents;
+    const std::string utf8Name = "\xE7\x94\xB5\xE5\xBD\xB1";  // two characters in UTF-8
+    const std::string gbkName = "\xB5\xE7\xD3\xB0";           // the same two in GBK
+    std::string plain = Torrent(S("length") + I(1) + S("name") + S(utf8Name));
+    ASSERT_TRUE(contents.Read(plain.data(), plain.size()));
+    EXPECT_TRUE(contents.PathIsUtf8(0));
+
+    // Not UTF-8 and no encoding declared: bytes in the system code page.
+    std::string old = Torrent(S("length") + I(1) + S("name") + S(gbkName));
+    ASSERT_TRUE(contents.Read(old.data(), old.size()));
+    EXPECT_FALSE(contents.PathIsUtf8(0));
+    EXPECT_EQ(PathOf(contents, 0), gbkName);
+
+    // A declared code page, with UTF-8 copies of the names that win.
+    std::string both = Torrent(S("files") + "l"
+                                   + FileEntry(S(gbkName), 2)
+                                   + "d" + S("length") + I(3) + S("path") + "l" + S(gbkName) + "e"
+                                   + S("path.utf-8") + "l" + S(utf8Name) + "ee" + "e"
+                                   + S("name") + S(gbkName) + S("name.utf-8") + S(utf8Name),
+                               S("encoding") + S("GBK"));
+    ASSERT_TRUE(contents.Read(both.data(), both.size()));
+    ASSERT_EQ(contents.FileCount(), 2);
+    EXPECT_FALSE(contents.PathIsUtf8(0));  // the name.utf-8 with a GBK path: not all UTF-8
+    EXPECT_TRUE(contents.PathIsUtf8(1));
+    EXPECT_EQ(PathOf(contents, 1), utf8Name + "\\" + utf8Name);
+
+    // Control characters never reach the list.
+    std::string control = Torrent(S("length") + I(1) + S("name") + S("a\r\nb"));
+    ASSERT_TRUE(contents.Read(control.data(), control.size()));
+    EXPECT_EQ(PathOf(contents, 0), "a??b");
+}
+
+TEST(TorrentContents, AHundredThousandFiles)
+{
+    std::string files = "l";
+    for (int i = 0; i < 100000; ++i)
+        files += FileEntry(S("dir" + std::to_string(i % 100)) + S("file" + std::to_string(i)), i);
+    files += "e";
+    std::string torrent = Torrent(S("files") + files + S("name") + S("big"));
+    TorrentContents contents;
+    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    ASSERT_EQ(contents.FileCount(), 100000);
+    EXPECT_EQ(PathOf(contents, 99999), "big\\dir99\\file99999");
+    EXPECT_EQ(contents.TotalLength(), 99999LL * 100000 / 2);
+}
+
+TEST(TorrentContents, RefusesWhatIsNoTorrent)
+{
+    const std::string cases[] = {
+        "",
+        "garbage",
+        "i3e",
+        Torrent(S("name") + S("x")),                                    // no length, no files
+        Torrent(S("length") + I(-1) + S("name") + S("x")),              // negative length
+        Torrent(S("length") + I(1)),                                    // no name
+        Torrent(S("length") + I(1) + S("name") + S("")),                // empty name
+        Torrent(S("files") + "le" + S("name") + S("x")),                // no files
+        Torrent(S("files") + "l" + FileEntry("", 1) + "e" + S("name") + S("x")),  // empty path
+        Torrent(S("files") + "l" + FileEntry(S(""), 1) + "e" + S("name") + S("x")),
+        Torrent(S("files") + "l" + FileEntry(I(1), 1) + "e" + S("name") + S("x")),
+        Torrent(S("files") + "l" + FileEntry(S("a"), 1LL << 62) + FileEntry(S("b"), 1LL << 62)
+                + FileEntry(S("c"), 1LL << 62) + "e" + S("name") + S("x")),  // total overflows
+        Torrent(S("length") + I(1) + S("name") + S("x")) + "junk",
+        Torrent(S("length") + I(1) + S("name") + S("x")).substr(0, 40),  // cut short
+        "d" + S("info") + std::string(100, 'l') + std::string(100, 'e') + "e",  // too deep
+    };
+    for (const std::string& bytes : cases) {
+        TorrentContents contents;
+        EXPECT_FALSE(contents.Read(bytes.data(), bytes.size())) << bytes;
+        EXPECT_EQ(contents.FileCount(), 0) << bytes;
+    }
+}
+
+TEST(SizeText, StepsOf1024)
+{
+    const struct {
+        long long bytes;
+        const char* text;
+    } cases[] = {
+        {0, "0 B"},           {1023, "1023 B"},       {1024, "1.0 KB"},
+        {1536, "1.5 KB"},     {1048575, "1.0 MB"},    {734003200, "700.0 MB"},
+        {4700000000LL, "4.4 GB"}, {1LL << 40, "1.0 TB"}, {0x7FFFFFFFFFFFFFFFLL, "8.0 EB"},
+    };
+    for (const auto& c : cases) {
+        char text[16];
+        FormatSize(c.bytes, text, sizeof(text));
+        EXPECT_STREQ(text, c.text) << c.bytes;
+    }
+}
