@@ -1,0 +1,32 @@
+// ResumableSearch: one pattern's search through a text that grows at the back and loses bytes
+// at the front, going on where the last search stopped, so that each byte is looked at once
+// however often the search is asked. Matches begin on a character boundary of the code page,
+// as Text::Find has it. Portable: no windows.h.
+#pragma once
+
+// Whether text[index] begins a character, given that text[0] does and that no byte before
+// index is a NUL: a byte that is no lead byte always ends a character, so it is a matter of
+// whether the run of lead bytes right in front of index is even.
+bool BeginsCharacter(const char* text, int index);
+
+class ResumableSearch {
+public:
+    // pattern: at least one byte, kept (a literal).
+    explicit ResumableSearch(const char* pattern);
+
+    // The text's first match that begins at or after the start (0 unless Restart set one)
+    // and ends at or before end, or -1 while there is none. end only grows between calls,
+    // but for DropFront.
+    int Find(const char* text, int end);
+    // Searches from start anew.
+    void Restart(int start);
+    // The text has lost its first count bytes: so has the search, and a match among them is
+    // gone; the search goes on from the new front.
+    void DropFront(int count);
+
+private:
+    const char* m_pattern;
+    int m_length;
+    int m_from = 0;    // no match begins in front of it (from the start on)
+    int m_found = -1;  // the match, once found
+};
