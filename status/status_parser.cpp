@@ -25,11 +25,12 @@ bool BeginsWithKey(const char* text)
     return false;
 }
 
-void WriteLabel(StatusSink& sink, int controlId, const char* prefix, const char* value)
+// Empties a text kept for reuse and fills it again: its storage stays, so that the values and
+// labels of a status block cost no allocation.
+void Refill(Text& text, const char* bytes, int length)
 {
-    Text label(prefix);
-    label.Append(value);
-    sink.SetLabelText(controlId, label.c_str());
+    text.DeleteFront(text.Length());
+    text.Append(bytes, length);
 }
 
 // A position after the text lost its first count bytes; -1 when it went with them.
@@ -90,15 +91,24 @@ void StatusParser::TakeFileSize(StatusSink& sink)
     }
     int p = m_behindParen;
     if (p < d) {
-        WriteLabel(sink, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE, Text(text + p, d - p).c_str());
+        Refill(m_value, text + p, d - p);
+        WriteLabel(sink, IDC_FILE_SIZE, SPROUT_TEXT_FILE_SIZE, m_value.c_str());
         DeleteFront(d);
     }
 }
 
-// The trimmed value between the oldest key of the field and the terminator behind it. Returns
-// the terminator's index, or 0 when the key is absent (or at index 0), the terminator has not
+void StatusParser::WriteLabel(StatusSink& sink, int controlId, const char* prefix,
+                              const char* value)
+{
+    Refill(m_label, prefix, static_cast<int>(std::strlen(prefix)));
+    m_label.Append(value);
+    sink.SetLabelText(controlId, m_label.c_str());
+}
+
+// The trimmed value, into m_value, between the oldest key of the field and the terminator
+// behind it. Returns the terminator's index, or 0 when the key is absent (or at index 0), the terminator has not
 // arrived or the value is empty.
-int StatusParser::FindValue(Field& field, int keyLength, Text& value)
+int StatusParser::FindValue(Field& field, int keyLength)
 {
     const char* text = m_pendingOutput.Data();
     const int length = m_pendingOutput.Length();
@@ -113,31 +123,29 @@ int StatusParser::FindValue(Field& field, int keyLength, Text& value)
     int e = field.terminator.Find(text, length);
     if (v >= e)
         return 0;
-    value = Text(text + v, e - v);
-    value.Trim();
+    Refill(m_value, text + v, e - v);
+    m_value.Trim();
     return e;
 }
 
 void StatusParser::TakePercent(StatusSink& sink)
 {
-    Text value;
-    int e = FindValue(m_percent, KeyLength("percent done:"), value);
+    int e = FindValue(m_percent, KeyLength("percent done:"));
     if (e == 0)
         return;
-    sink.SetProgressPosition(value.ToInt());
+    sink.SetProgressPosition(m_value.ToInt());
     DeleteFront(e);
 }
 
 void StatusParser::TakeTimeLeft(StatusSink& sink)
 {
-    Text value;
-    int e = FindValue(m_timeLeft, KeyLength("time left:"), value);
+    int e = FindValue(m_timeLeft, KeyLength("time left:"));
     if (e == 0)
         return;
-    const char* shown = value.c_str();
-    if (value.Contains("Succeeded"))
+    const char* shown = m_value.c_str();
+    if (m_value.Contains("Succeeded"))
         shown = SPROUT_TEXT_FINISHED;
-    else if (!value.Contains("sec"))
+    else if (!m_value.Contains("sec"))
         shown = SPROUT_TEXT_UNKNOWN;
     WriteLabel(sink, IDC_TIME_LEFT, SPROUT_TEXT_TIME_LEFT, shown);
     DeleteFront(e);
@@ -145,22 +153,20 @@ void StatusParser::TakeTimeLeft(StatusSink& sink)
 
 void StatusParser::TakeRate(StatusSink& sink)
 {
-    Text value;
-    int e = FindValue(m_rate, KeyLength("download rate:"), value);
+    int e = FindValue(m_rate, KeyLength("download rate:"));
     if (e == 0)
         return;
     WriteLabel(sink, IDC_SPEED, SPROUT_TEXT_SPEED,
-               value.IsEmpty() ? SPROUT_TEXT_NO_RATE : value.c_str());
+               m_value.IsEmpty() ? SPROUT_TEXT_NO_RATE : m_value.c_str());
     DeleteFront(e);
 }
 
 void StatusParser::TakeDownloaded(StatusSink& sink)
 {
-    Text value;
-    int e = FindValue(m_downloaded, KeyLength("up /"), value);
+    int e = FindValue(m_downloaded, KeyLength("up /"));
     if (e == 0)
         return;
-    WriteLabel(sink, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED, value.c_str());
+    WriteLabel(sink, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED, m_value.c_str());
     DeleteFront(e);
 }
 

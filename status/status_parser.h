@@ -52,7 +52,8 @@ private:
     };
 
     void TakeFileSize(StatusSink& sink);
-    int FindValue(Field& field, int keyLength, Text& value);
+    int FindValue(Field& field, int keyLength);
+    void WriteLabel(StatusSink& sink, int controlId, const char* prefix, const char* value);
     void TakePercent(StatusSink& sink);
     void TakeTimeLeft(StatusSink& sink);
     void TakeRate(StatusSink& sink);
@@ -65,6 +66,9 @@ private:
     PendingText m_pendingOutput;
     int m_pendingLimit = kPendingLimit;
     int m_pendingKept = kPendingKept;
+    // The value and the label text in the making, kept for their storage.
+    Text m_value;
+    Text m_label;
 
     // Every position below is an index into m_pendingOutput, -1 when there is none.
     ResumableSearch m_gate{"seed status:"};
