@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The benchmark report: builds what it measures, then prints one table in which every figure of
 # sprout.exe stands next to a baseline measured in the same run, with its target and verdict.
-# Takes about three minutes, most of them three 30-second CPU runs. Not part of scripts/test.sh.
+# Takes about four minutes, most of them three 30-second CPU runs and a 10-second flood. Not part
+# of scripts/test.sh.
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -10,6 +11,7 @@ cd "$repo"
 . "$repo/scripts/display.sh"
 jobs=$(nproc)
 cpu_seconds=30
+flood_seconds=10
 startup_runs=10
 
 say() { echo "== $*" >&2; }
@@ -125,9 +127,12 @@ wineserver_pid() {
   done
   return 1
 }
-# cpu_run <press-id>: "<sprout.exe seconds> <wineserver seconds>" over $cpu_seconds, or "n/a (why)".
+# Peak working set (resident set) of a process so far, in KB.
+peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
+# cpu_run <press-id> [seconds]: "<sprout.exe seconds> <wineserver seconds> <sprout.exe peak KB>"
+# over the seconds ($cpu_seconds when not given), or "n/a (why)".
 cpu_run() {
-  local line pid server t0 t1 w0 w1 result hz
+  local line pid server t0 t1 w0 w1 peak result hz
   hz=$(getconf CLK_TCK)
   coproc PROBE { wine $bin/probe.exe hold "$1" "$appwin\\sprout.exe" demo.torrent 2>/dev/null; }
   exec {probe_in}>&"${PROBE[1]}"
@@ -135,14 +140,15 @@ cpu_run() {
   line=${line%$'\r'}
   if [ "$line" = ready ] && pid=$(unix_pid "$appwin\\sprout.exe") && server=$(wineserver_pid) \
      && t0=$(cpu_ticks "$pid") && w0=$(cpu_ticks "$server"); then
-    sleep "$cpu_seconds"
+    sleep "${2:-$cpu_seconds}"
     t1=$(cpu_ticks "$pid") || t1=""
     w1=$(cpu_ticks "$server") || w1=""
+    peak=$(peak_kb "$pid")
     echo go >&$probe_in
     read -r -t 60 line <&"${PROBE[0]}" || line="no answer"
     line=${line%$'\r'}
     if [ "$line" = ok ] && [ -n "$t1" ] && [ -n "$w1" ]; then
-      result="$(calc "($t1 - $t0) / $hz" 3) $(calc "($w1 - $w0) / $hz" 3)"
+      result="$(calc "($t1 - $t0) / $hz" 3) $(calc "($w1 - $w0) / $hz" 3) ${peak:-0}"
     else
       result="n/a ($line)"
     fi
@@ -153,10 +159,10 @@ cpu_run() {
   wait "$PROBE_PID" 2>/dev/null
   echo "$result"
 }
-engine_run() {  # <knob=value>: cpu_run with Start pressed, the knob set for the engine only
+engine_run() {  # <knob=value> [seconds]: cpu_run with Start pressed, the knob set for the engine only
   [ -f "$work/app/bt.exe" ] || { echo "n/a (no bt.exe)"; return; }
   local result
-  result=$(export "$1"; cpu_run 1003)
+  result=$(export "$1"; cpu_run 1003 "${2:-}")
   case "$result" in "n/a (press had no effect)") echo "n/a (no Start)" ;; *) echo "$result" ;; esac
 }
 say "CPU, ${cpu_seconds} s idle window"
@@ -165,21 +171,29 @@ say "CPU, ${cpu_seconds} s simulated download"
 busy=$(engine_run SPROUT_BT_RATE=1048576)
 say "CPU, ${cpu_seconds} s engine that prints nothing"
 silent=$(engine_run SPROUT_BT_HANG=1)
+say "peak working set, ${flood_seconds} s flood of text without keys"
+flood=$(engine_run SPROUT_BT_FLOOD=$flood_seconds "$flood_seconds")
 percent() { echo "$1 ($(calc "100*$1/$cpu_seconds")%)"; }
-cpu_row() {  # <measure> <busy pair> <field> <target> <judged>
-  local value base
+cpu_row() {  # <measure> <busy triple> <field> <target: percent of a core, or - for none>
+  local value base target="-" judged="-"
   value=$(cut -d' ' -f"$3" <<<"$2")
   base=$(cut -d' ' -f"$3" <<<"$idle")
+  [ "$4" = - ] || target="< $(calc "$cpu_seconds*$4/100" 3) s ($4%)"
   case "$2$idle" in
-    *n/a*) row "$1" "${2%% [0-9]*}" "${idle%% [0-9]*} idle" "-" "$4" "-" ;;
-    *) row "$1" "$(percent "$value")" "$(percent "$base") idle" "+$(calc "$value - $base" 3) s" "$4" \
-           "$([ "$5" = yes ] && verdict "$value < $cpu_seconds/100" || echo -)" ;;
+    *n/a*) row "$1" "${2%% [0-9]*}" "${idle%% [0-9]*} idle" "-" "$target" "-" ;;
+    *) [ "$4" = - ] || judged=$(verdict "$value < $cpu_seconds*$4/100")
+       row "$1" "$(percent "$value")" "$(percent "$base") idle" "+$(calc "$value - $base" 3) s" "$target" "$judged" ;;
   esac
 }
-cpu_target="< $(calc "$cpu_seconds/100" 2) s (1%)"
-cpu_row "CPU over ${cpu_seconds} s download (s)" "$busy" 1 "$cpu_target" yes
-cpu_row "  same, engine prints nothing (s)" "$silent" 1 "-" no
-cpu_row "  wineserver during the download (s)" "$busy" 2 "-" no
+cpu_row "CPU over ${cpu_seconds} s download (s)" "$busy" 1 0.1
+cpu_row "  same, engine prints nothing (s)" "$silent" 1 -
+cpu_row "  wineserver during the download (s)" "$busy" 2 0.3
+case "$flood$idle" in
+  *n/a*) na "peak working set in a flood (KB)" "${flood%% [0-9]*}" "<= 1.1x idle" ;;
+  *) peak=$(cut -d' ' -f3 <<<"$flood"); peak_idle=$(cut -d' ' -f3 <<<"$idle")
+     row "peak working set in a flood (KB)" "$peak" "$peak_idle idle" "$(calc "$peak/$peak_idle")x" "<= 1.1x" \
+         "$(verdict "$peak <= 1.1*$peak_idle")" ;;
+esac
 rm -rf "${work:?}/save"
 
 # --- Stop durations
@@ -220,6 +234,18 @@ for c in "StatusBlocks:blocks:parser per byte, status blocks (ns)" \
   row "${rest#*:}" "$(calc "$mine" 3)" "$(calc "$floor" 4) memchr" "$(calc "$mine/$floor" 0)x" "<= 10x" \
       "$(verdict "$mine <= 10*$floor")"
 done
+call_8k=$(field "CallWithPendingText<StatusParser>/8192" time_per_call)
+call_1k=$(field "CallWithPendingText<StatusParser>/1024" time_per_call)
+row "parser per 256-byte call, 8 KB pending (ns)" "$(calc "$call_8k" 0)" "$(calc "$call_1k" 0) at 1 KB" \
+    "$(calc "$call_8k/$call_1k")x" "<= 1.5x" "$(verdict "$call_8k <= 1.5*$call_1k")"
+ref_8k=$(field "CallWithPendingText<ReferenceStatusParser>/8192" time_per_call)
+ref_1k=$(field "CallWithPendingText<ReferenceStatusParser>/1024" time_per_call)
+row "  reference parser, same (ns)" "$(calc "$ref_8k" 0)" "$(calc "$ref_1k" 0) at 1 KB" \
+    "$(calc "$ref_8k/$ref_1k")x" "-" "-"
+heap=$(field "FloodPeakHeap<StatusParser>/iterations:3" peak_heap_bytes)
+heap_ref=$(field "FloodPeakHeap<ReferenceStatusParser>/iterations:3" peak_heap_bytes)
+row "parser peak heap in a flood (bytes)" "$(calc "$heap/1e9" 0)" "$(calc "$heap_ref/1e9" 0) reference" \
+    "$(calc "$heap/$heap_ref")x" "<= 1x" "$(verdict "$heap <= $heap_ref")"
 
 # --- the table
 {
@@ -233,4 +259,6 @@ done
 echo "baselines: bare_dialog.exe (same dialog template, same toolchain and flags) for size and"
 echo "start-up (median of $startup_runs runs under Wine); an idle sprout.exe window over the same"
 echo "${cpu_seconds} s for CPU (the simulated bt.exe at 1 MB/s, one status block per second); the"
-echo "runner's own bounds for Stop; memchr over the same bytes, in the same run, for the parser."
+echo "runner's own bounds for Stop; memchr over the same bytes, in the same run, for the parser;"
+echo "the parser itself with 1 KB pending for its cost per call, and the reference parser (the"
+echo "first one, kept in the tests) for its heap; the idle window for the peak working set."
