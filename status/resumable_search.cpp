@@ -35,7 +35,7 @@ int ResumableSearch::Find(const char* text, int end)
         int at = static_cast<int>(hit - text) - tail;
         // The first byte rules out most candidates without a call.
         if (text[at] == m_pattern[0]
-            && std::memcmp(text + at, m_pattern, static_cast<size_t>(tail)) == 0
+            && (tail < 2 || std::memcmp(text + at + 1, m_pattern + 1, static_cast<size_t>(tail - 1)) == 0)
             && BeginsCharacter(text, at)) {
             m_found = at;
             break;
@@ -43,21 +43,4 @@ int ResumableSearch::Find(const char* text, int end)
         m_from = at + 1;
     }
     return m_found;
-}
-
-void ResumableSearch::Restart(int start)
-{
-    m_from = start;
-    m_found = -1;
-}
-
-void ResumableSearch::DropFront(int count)
-{
-    if (m_found >= count) {
-        m_found -= count;
-    } else if (m_found >= 0) {
-        Restart(0);
-    } else {
-        m_from = m_from > count ? m_from - count : 0;
-    }
 }

@@ -19,10 +19,22 @@ public:
     // but for DropFront.
     int Find(const char* text, int end);
     // Searches from start anew.
-    void Restart(int start);
+    void Restart(int start)
+    {
+        m_from = start;
+        m_found = -1;
+    }
     // The text has lost its first count bytes: so has the search, and a match among them is
     // gone; the search goes on from the new front.
-    void DropFront(int count);
+    void DropFront(int count)
+    {
+        if (m_found >= count)
+            m_found -= count;
+        else if (m_found >= 0)
+            Restart(0);
+        else
+            m_from = m_from > count ? m_from - count : 0;
+    }
 
 private:
     const char* m_pattern;
