@@ -234,6 +234,12 @@ for c in "StatusBlocks:blocks:parser per byte, status blocks (ns)" \
   row "${rest#*:}" "$(calc "$mine" 3)" "$(calc "$floor" 4) memchr" "$(calc "$mine/$floor" 0)x" "<= 10x" \
       "$(verdict "$mine <= 10*$floor")"
 done
+# What merely taking and holding the chunks costs: the floor under any parser that keeps the text.
+for c in "blocks:  keeping the chunks alone, status blocks (ns)" "flood:  keeping the chunks alone, flood (ns)"; do
+  keep=$(field "KeepOnlyFloor/${c%%:*}" time_per_byte)
+  floor=$(field "MemchrFloor/${c%%:*}" time_per_byte)
+  row "${c#*:}" "$(calc "$keep" 3)" "$(calc "$floor" 4) memchr" "$(calc "$keep/$floor" 0)x" "-" "-"
+done
 call_8k=$(field "CallWithPendingText<StatusParser>/8192" time_per_call)
 call_1k=$(field "CallWithPendingText<StatusParser>/1024" time_per_call)
 row "parser per 256-byte call, 8 KB pending (ns)" "$(calc "$call_8k" 0)" "$(calc "$call_1k" 0) at 1 KB" \
@@ -259,6 +265,7 @@ row "parser peak heap in a flood (bytes)" "$(calc "$heap/1e9" 0)" "$(calc "$heap
 echo "baselines: bare_dialog.exe (same dialog template, same toolchain and flags) for size and"
 echo "start-up (median of $startup_runs runs under Wine); an idle sprout.exe window over the same"
 echo "${cpu_seconds} s for CPU (the simulated bt.exe at 1 MB/s, one status block per second); the"
-echo "runner's own bounds for Stop; memchr over the same bytes, in the same run, for the parser;"
+echo "runner's own bounds for Stop; memchr over the same bytes, in the same run, for the parser"
+echo "(and, as a second floor, only appending the same chunks to a text held to the same bound);"
 echo "the parser itself with 1 KB pending for its cost per call, and the reference parser (the"
 echo "first one, kept in the tests) for its heap; the idle window for the peak working set."

@@ -133,6 +133,33 @@ void MemchrFloor(benchmark::State& state, const std::string& stream, bool blocks
     if (blocks)
         PerBlock(state);
 }
+
+// The least any parser that keeps the engine's text does: take each chunk as the reader hands
+// it over and hold it, up to the same bound. A second floor, for the share of the parser's
+// cost that is its searching.
+struct KeepOnly {
+    void OnStdout(const char* chunk, StatusSink&)
+    {
+        text.Append(chunk);
+        if (text.Length() > StatusParser::kPendingLimit)
+            text.DeleteFront(text.Length() - StatusParser::kPendingKept);
+    }
+    PendingText text;
+};
+
+void KeepOnlyFloor(benchmark::State& state, const std::string& stream, bool blocks)
+{
+    KeepOnly keeper;
+    NullSink sink;
+    for (auto _ : state)
+        FeedInChunks(keeper, sink, stream);
+    PerByte(state, stream.size());
+    if (blocks)
+        PerBlock(state);
+}
+BENCHMARK_CAPTURE(KeepOnlyFloor, blocks, BlockStream(), true);
+BENCHMARK_CAPTURE(KeepOnlyFloor, flood, FloodStream(), false);
+
 // A call with pending text that the fields wait on: an engine whose lines end in a bare line
 // feed, so that every key and the gate key come but no field ever ends, in 256-byte chunks.
 // The pending text runs between half the bound and the bound (state.range(0)); a call should
