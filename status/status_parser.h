@@ -42,8 +42,8 @@ public:
     Text PendingOutput() const { return Text(m_pendingOutput.Data(), m_pendingOutput.Length()); }
 
 private:
-    // A field whose value runs from its key to a terminator; the terminator is searched from
-    // the value's beginning, for the key occurrence found last.
+    // A field whose value runs from its key to a terminator. The terminator is searched from
+    // the value's beginning, and afresh whenever the oldest occurrence of the key changes.
     struct Field {
         Field(const char* key, const char* terminator) : key(key), terminator(terminator) {}
         ResumableSearch key;
