@@ -122,6 +122,10 @@ cpu_ns() {
   done
   [ "$total" -gt 0 ] && echo "$total"
 }
+# Times the threads of a process have been switched in, voluntarily or not: its wake-ups.
+wakeups() {
+  awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { if (NR) print n + 0 }' /proc/"$1"/task/*/status 2>/dev/null
+}
 # The prefix's wineserver does the work of every Wine call that crosses processes.
 wineserver_pid() {
   local p
@@ -133,25 +137,26 @@ wineserver_pid() {
 }
 # Peak working set (resident set) of a process so far, in KB.
 peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
-# cpu_run <press-id> [seconds]: "<sprout.exe seconds> <wineserver seconds> <sprout.exe peak KB>"
-# over the seconds ($cpu_seconds when not given), or "n/a (why)".
+# cpu_run <press-id> [seconds]: "<sprout.exe seconds> <wineserver seconds> <sprout.exe peak KB>
+# <sprout.exe wake-ups>" over the seconds ($cpu_seconds when not given), or "n/a (why)".
 cpu_run() {
-  local line pid server t0 t1 w0 w1 peak result
+  local line pid server t0 t1 w0 w1 k0 k1 peak result
   coproc PROBE { wine $bin/probe.exe hold "$1" "$appwin\\sprout.exe" demo.torrent 2>/dev/null; }
   exec {probe_in}>&"${PROBE[1]}"
   read -r -t 90 line <&"${PROBE[0]}" || line="no answer"
   line=${line%$'\r'}
   if [ "$line" = ready ] && pid=$(unix_pid "$appwin\\sprout.exe") && server=$(wineserver_pid) \
-     && t0=$(cpu_ns "$pid") && w0=$(cpu_ns "$server"); then
+     && t0=$(cpu_ns "$pid") && w0=$(cpu_ns "$server") && k0=$(wakeups "$pid"); then
     sleep "${2:-$cpu_seconds}"
     t1=$(cpu_ns "$pid") || t1=""
     w1=$(cpu_ns "$server") || w1=""
+    k1=$(wakeups "$pid") || k1=""
     peak=$(peak_kb "$pid")
     echo go >&$probe_in
     read -r -t 60 line <&"${PROBE[0]}" || line="no answer"
     line=${line%$'\r'}
-    if [ "$line" = ok ] && [ -n "$t1" ] && [ -n "$w1" ]; then
-      result="$(calc "($t1 - $t0) / 1e9" 4) $(calc "($w1 - $w0) / 1e9" 4) ${peak:-0}"
+    if [ "$line" = ok ] && [ -n "$t1" ] && [ -n "$w1" ] && [ -n "$k1" ]; then
+      result="$(calc "($t1 - $t0) / 1e9" 4) $(calc "($w1 - $w0) / 1e9" 4) ${peak:-0} $((k1 - k0))"
     else
       result="n/a ($line)"
     fi
@@ -191,6 +196,12 @@ cpu_row() {  # <measure> <busy triple> <field> <target: percent of a core, or - 
 cpu_row "CPU over ${cpu_seconds} s download (s)" "$busy" 1 0.1
 cpu_row "  same, engine prints nothing (s)" "$silent" 1 -
 cpu_row "  wineserver during the download (s)" "$busy" 2 0.3
+# The runner's watcher used to wake every millisecond while an engine ran.
+case "$silent$idle" in
+  *n/a*) na "  wake-ups, engine prints nothing" "${silent%% [0-9]*}" "-" ;;
+  *) woke=$(cut -d' ' -f4 <<<"$silent"); woke_idle=$(cut -d' ' -f4 <<<"$idle")
+     row "  wake-ups, engine prints nothing" "$woke" "$woke_idle idle" "+$((woke - woke_idle))" "-" "-" ;;
+esac
 # Against the download's own peak: a run's three worker threads cost the same either way.
 case "$flood$busy" in
   *n/a*) na "peak working set in a flood (KB)" "${flood%% [0-9]*}" "<= 1.1x" ;;
