@@ -186,16 +186,18 @@ void EngineProcess::ReadLoop(EngineRun* run, int worker)
 
 // Worker thread. Sleeps until the child ends or the run is stopped: Stop clears s_running and
 // marks the run stopped before it signals the run's event, so the flag test after the wait
-// sees the stop. Only without an event (its creation failed) does the watcher wait for the
-// child alone, a millisecond at a time, to test the flag.
+// sees the stop.
 void EngineProcess::WatchLoop(EngineRun* run)
 {
     HANDLE handles[2] = {run->StopEvent(), run->Process()};
-    const bool haveEvent = handles[0] != nullptr;
-    const DWORD count = haveEvent ? 2 : 1;
+    // Without an event (its creation failed) nothing would wake the watcher at a stop: it then
+    // waits for the child alone, a millisecond at a time, to test the flag.
+    HANDLE* waited = handles[0] ? handles : handles + 1;
+    const DWORD count = handles[0] ? 2 : 1;
+    const DWORD timeout = handles[0] ? INFINITE : 1;
+    const DWORD childEnded = WAIT_OBJECT_0 + count - 1;
     while (s_running.load() && !run->Stopped()) {
-        if (WaitForMultipleObjects(count, handles + 2 - count, FALSE, haveEvent ? INFINITE : 1)
-            == WAIT_OBJECT_0 + count - 1) {
+        if (WaitForMultipleObjects(count, waited, FALSE, timeout) == childEnded) {
             // A run already given up must not clear the flag of a later one.
             if (!run->Stopped())
                 s_running.store(0);
