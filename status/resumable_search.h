@@ -1,6 +1,6 @@
 // ResumableSearch: one pattern's search through a text that grows at the back and loses bytes
-// at the front, going on where the last search stopped, so that each byte is looked at once
-// however often the search is asked. Matches begin on a character boundary of the code page,
+// at the front, going on where the last search stopped, so that a byte is looked at a bounded
+// number of times however often the search is asked. Matches begin on a character boundary of the code page,
 // as Text::Find has it. Portable: no windows.h.
 #pragma once
 
@@ -14,9 +14,9 @@ public:
     // pattern: at least one byte, kept (a literal).
     explicit ResumableSearch(const char* pattern);
 
-    // The text's first match that begins at or after the start (0 unless Restart set one)
-    // and ends at or before end, or -1 while there is none. end only grows between calls,
-    // but for DropFront.
+    // The first match in text[0, end) that begins at or after the start (0 unless Restart set
+    // one), or -1 while there is none. Between calls the text only grows at the back, or
+    // loses its front as DropFront is told.
     int Find(const char* text, int end);
     // Searches from start anew.
     void Restart(int start)
