@@ -1,7 +1,7 @@
 // ResumableSearch: one pattern's search through a text that grows at the back and loses bytes
 // at the front, going on where the last search stopped, so that a byte is looked at a bounded
-// number of times however often the search is asked. Matches begin on a character boundary of the code page,
-// as Text::Find has it. Portable: no windows.h.
+// number of times however often the search is asked. Matches begin on a character boundary of
+// the code page, as Text::Find has it. Portable: no windows.h.
 #pragma once
 
 // Whether text[index] begins a character, given that text[0] does and that no byte before
