@@ -34,8 +34,9 @@ int ResumableSearch::Find(const char* text, int end)
         }
         int at = static_cast<int>(hit - text) - tail;
         // The first byte rules out most candidates without a call.
+        const size_t middle = static_cast<size_t>(tail > 1 ? tail - 1 : 0);
         if (text[at] == m_pattern[0]
-            && (tail < 2 || std::memcmp(text + at + 1, m_pattern + 1, static_cast<size_t>(tail - 1)) == 0)
+            && (middle == 0 || std::memcmp(text + at + 1, m_pattern + 1, middle) == 0)
             && BeginsCharacter(text, at)) {
             m_found = at;
             break;

@@ -106,8 +106,8 @@ void StatusParser::WriteLabel(StatusSink& sink, int controlId, const char* prefi
 }
 
 // The trimmed value, into m_value, between the oldest key of the field and the terminator
-// behind it. Returns the terminator's index, or 0 when the key is absent (or at index 0), the terminator has not
-// arrived or the value is empty.
+// behind it. Returns the terminator's index, or 0 when the key is absent (or at index 0), the
+// terminator has not arrived or the value is empty.
 int StatusParser::FindValue(Field& field, int keyLength)
 {
     const char* text = m_pendingOutput.Data();
