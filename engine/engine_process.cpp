@@ -187,12 +187,16 @@ void EngineProcess::ReadLoop(EngineRun* run, int worker)
     run->ReleaseWorker(worker);
 }
 
-// Worker thread. Wakes every millisecond to notice the child's end or a stop.
+// Worker thread. Sleeps until the child ends or the run is stopped: Stop clears s_running and
+// marks the run stopped before it signals the run's event, so the flag test after the wait
+// sees the stop.
 void EngineProcess::WatchLoop(EngineRun* run)
 {
+    // Start has made sure there is a stop event. A failed wait counts as the child's end
+    // rather than letting the loop spin.
     HANDLE handles[2] = {run->StopEvent(), run->Process()};
     while (s_running.load() && !run->Stopped()) {
-        if (WaitForMultipleObjects(2, handles, FALSE, 1) == WAIT_OBJECT_0 + 1) {
+        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0) {
             // A run already given up must not clear the flag of a later one.
             if (!run->Stopped())
                 s_running.store(0);

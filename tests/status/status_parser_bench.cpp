@@ -1,13 +1,17 @@
 // StatusParser's cost per byte and per block of engine output: status blocks as the stdout
 // reader hands them over (256-byte chunks), a flood that never opens the gate, and memchr over
-// the same bytes as the floor. Code page GBK, the program's own.
+// the same bytes as the floor; its cost per call with little and with much text pending, next
+// to the reference parser's; and the heap it holds in a flood. Code page GBK, the program's own.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "status/status_parser.h"
 #include "tests/gbk.h"
+#include "tests/status/reference_status_parser.h"
 
 namespace {
 struct NullSink : StatusSink {
@@ -35,7 +39,8 @@ std::string Repeat(const std::string& text, size_t times)
 }
 
 // Feeds `stream` in chunks of at most 256 bytes, as the stdout reader does.
-void FeedInChunks(StatusParser& parser, StatusSink& sink, const std::string& stream)
+template <class Parser>
+void FeedInChunks(Parser& parser, StatusSink& sink, const std::string& stream)
 {
     char chunk[257];
     for (size_t at = 0; at < stream.size(); at += 256) {
@@ -128,6 +133,86 @@ void MemchrFloor(benchmark::State& state, const std::string& stream, bool blocks
     if (blocks)
         PerBlock(state);
 }
+
+// The least any parser that keeps the engine's text does: take each chunk as the reader hands
+// it over and hold it, up to the same bound. A second floor, for the share of the parser's
+// cost that is its searching.
+struct KeepOnly {
+    void OnStdout(const char* chunk, StatusSink&)
+    {
+        text.Append(chunk);
+        if (text.Length() > StatusParser::kPendingLimit)
+            text.DeleteFront(text.Length() - StatusParser::kPendingKept);
+    }
+    PendingText text;
+};
+
+void KeepOnlyFloor(benchmark::State& state, const std::string& stream, bool blocks)
+{
+    KeepOnly keeper;
+    NullSink sink;
+    for (auto _ : state)
+        FeedInChunks(keeper, sink, stream);
+    PerByte(state, stream.size());
+    if (blocks)
+        PerBlock(state);
+}
+BENCHMARK_CAPTURE(KeepOnlyFloor, blocks, BlockStream(), true);
+BENCHMARK_CAPTURE(KeepOnlyFloor, flood, FloodStream(), false);
+
+// A call with pending text that the fields wait on: an engine whose lines end in a bare line
+// feed, so that every key and the gate key come but no field ever ends, in 256-byte chunks.
+// The pending text runs between half the bound and the bound (state.range(0)); a call should
+// cost the same whatever the bound, as it only has its chunk to look at.
+template <class Parser>
+void CallWithPendingText(benchmark::State& state)
+{
+    UseGbk gbk;
+    const int limit = static_cast<int>(state.range(0));
+    Parser parser(limit, limit / 2);
+    NullSink sink;
+    const std::string lines = Repeat(
+        "saving: movie.iso (1.0 GB)\npercent done: 12.3\ntime left: 5 sec\n"
+        "download rate: 1.0 kB/s\n(1 MB up / 2 MB down)\nseed status: 1 seen\n", 2);
+    const std::string chunk = lines.substr(0, 256);
+    for (int i = 0; i < 2 * limit / 256; ++i)
+        parser.OnStdout(chunk.c_str(), sink);
+    for (auto _ : state)
+        parser.OnStdout(chunk.c_str(), sink);
+    state.counters["time_per_call"] = benchmark::Counter(
+        1, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK_TEMPLATE(CallWithPendingText, StatusParser)->Arg(1024)->Arg(StatusParser::kPendingLimit);
+BENCHMARK_TEMPLATE(CallWithPendingText, ReferenceStatusParser)
+    ->Arg(1024)->Arg(StatusParser::kPendingLimit);
+
+// The most heap a parser holds while a flood goes by, its bound being what keeps it: the growth
+// of the heap in use, sampled after every call.
+template <class Parser>
+void FloodPeakHeap(benchmark::State& state)
+{
+    UseGbk gbk;
+    const std::string& stream = FloodStream();  // made before the heap is looked at
+    size_t peak = 0;
+    for (auto _ : state) {
+        const size_t before = mallinfo2().uordblks;
+        Parser parser;
+        NullSink sink;
+        // Chunks from the stack, so that the heap holds nothing but the parser's.
+        char chunk[257];
+        for (size_t at = 0; at < stream.size(); at += 256) {
+            size_t length = std::min<size_t>(256, stream.size() - at);
+            std::memcpy(chunk, stream.data() + at, length);
+            chunk[length] = '\0';
+            parser.OnStdout(chunk, sink);
+            peak = std::max(peak, mallinfo2().uordblks - before);
+        }
+    }
+    state.counters["peak_heap_bytes"] = static_cast<double>(peak);
+}
+BENCHMARK_TEMPLATE(FloodPeakHeap, StatusParser)->Iterations(3);
+BENCHMARK_TEMPLATE(FloodPeakHeap, ReferenceStatusParser)->Iterations(3);
+
 BENCHMARK_CAPTURE(MemchrFloor, blocks, BlockStream(), true);
 BENCHMARK_CAPTURE(MemchrFloor, flood, FloodStream(), false);
 }
