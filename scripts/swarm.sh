@@ -55,10 +55,12 @@ swarm_start() {  # dir mib [name]
   SWARM_TORRENT="$dir/$name.torrent"
   rm -f "$SWARM_TORRENT"
   mktorrent -a "$SWARM_ANNOUNCE" -l 18 -o "$SWARM_TORRENT" "$SWARM_PAYLOAD" >/dev/null || return 1
-  SWARM_INFO_HASH=$(aria2c -S "$SWARM_TORRENT" | sed -n 's/^Info Hash: //p')
+  SWARM_INFO_HASH=$(LC_ALL=C LANGUAGE=C aria2c -S "$SWARM_TORRENT" | sed -n 's/^Info Hash: //p')
   echo "$SWARM_INFO_HASH" >"$dir/whitelist"
-  # Run as root, opentracker changes into its directory and becomes nobody: it reads its
-  # whitelist first.
+  # Run as root, opentracker changes root into its directory and becomes nobody, who then
+  # reads the whitelist there.
+  chmod a+rx "$dir"
+  chmod a+r "$dir/whitelist"
   opentracker -i 127.0.0.1 -p "$tracker_port" -P "$tracker_port" -d "$dir" -w whitelist \
     >"$dir/tracker.log" 2>&1 &
   swarm_pids+=($!)
