@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real engine on bad input: missing, empty and corrupt torrents and a save folder that
-# takes no files, alone and under sprout.exe. Usage: bad_input_test.sh FLAVOUR BIN_DIR
+# The real engine on bad input: missing, empty and corrupt torrents, a save folder that takes
+# no files and a port range with no free port, alone and under sprout.exe.
+# Usage: bad_input_test.sh FLAVOUR BIN_DIR
 # Exit 77 (skipped) when bt.exe on libtorrent was not built.
 set -u
 export SPROUT_FLAVOUR=$1
