@@ -250,9 +250,9 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     EXPECT_TRUE(downloaded == payload) << downloaded.size() << " bytes";
 }
 
-// Missing, empty and corrupt torrents, a save folder that takes no files and a port range with
-// no free port: one line on standard error, a non-zero exit in time, nothing on standard
-// output; and Sprout, running the engine on them, shows it stopped and keeps answering.
+// Missing, empty and corrupt torrents, a save folder that takes no files, a disk too small and
+// a port range with no free port: one line on standard error, a non-zero exit in time, nothing
+// on standard output; and Sprout, running the engine on them, shows it stopped and answers.
 TEST(RealEngine, BadInputEndsWithALineAndTheWindowAnswers)
 {
     REQUIRE_ENV(goodTorrentPath, "SPROUT_GOOD_TORRENT");
@@ -279,6 +279,10 @@ TEST(RealEngine, BadInputEndsWithALineAndTheWindowAnswers)
     if (!readOnly.empty())
         cases.push_back({std::string(kOptions) + "1.0 \"" + folder.File("good.torrent") + "\"", readOnly,
                          "cannot write into the save folder", 1});
+    const std::string full = Env("SPROUT_FULL_DIR");
+    if (!full.empty())
+        cases.push_back({std::string(kOptions) + "1.0 \"" + folder.File("good.torrent") + "\"", full,
+                         "not enough disk space", 1});
     // A range of one port, taken by this process.
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
