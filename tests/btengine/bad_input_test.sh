@@ -21,7 +21,8 @@ if [ "$(id -u)" = 0 ]; then chattr +i "$readonly_dir" || exit 1; else chmod a-w 
 small_dir="$work/small"
 mkdir "$small_dir"
 mount -t tmpfs -o size=64k tmpfs "$small_dir" 2>/dev/null && small_mounted=1 || small_mounted=0
-trap '[ "$small_mounted" = 1 ] && umount "$small_dir"; chattr -i "$readonly_dir" 2>/dev/null; chmod u+w "$readonly_dir"; rm -rf "$work"' EXIT
+trap '[ "$small_mounted" = 1 ] && umount "$small_dir"; chattr -i "$readonly_dir" 2>/dev/null; chmod u+w "$readonly_dir"; rm -rf "$work"
+      [ -n "${SPROUT_XVFB_PID:-}" ] && sprout_display_cleanup' EXIT
 head -c 100000 /dev/urandom >"$work/small.bin"
 mktorrent -a http://127.0.0.1:1/announce -o "$work/small.torrent" "$work/small.bin" >/dev/null || exit 1
 [ "$small_mounted" = 1 ] && export SPROUT_FULL_DIR=$(winepath -w "$small_dir")

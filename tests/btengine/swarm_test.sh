@@ -16,7 +16,8 @@ engine="$bin/engine/bt.exe"
 . "$repo/scripts/swarm.sh"
 sprout_ensure_display || exit 1
 work=$(mktemp -d /tmp/sprout-swarm.XXXXXX)
-trap 'swarm_stop; rm -rf "$work"' EXIT
+# Also the display's clean-up, when sprout_ensure_display started one for this script.
+trap 'swarm_stop; rm -rf "$work"; [ -n "${SPROUT_XVFB_PID:-}" ] && sprout_display_cleanup' EXIT
 fail() { echo "FAILED: $*"; [ -f "$work/err.txt" ] && sed 's/^/bt.exe stderr: /' "$work/err.txt"; exit 1; }
 
 swarm_start "$work" 64 || fail "no swarm"
