@@ -269,6 +269,7 @@ else
 fi
 
 # --- the table
+echo "flavour: $SPROUT_FLAVOUR ($SPROUT_TRIPLE, $(wine --version 2>/dev/null))"
 {
   printf 'measure\tsprout.exe\tbaseline\tratio\ttarget\tverdict\t\n'
   printf '%s\n' "${rows[@]}"

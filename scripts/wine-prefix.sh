@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Creates and initialises the project's Wine prefix once; later runs find it ready.
+# Creates and initialises the Wine prefix of the flavour under test once; later runs find it ready.
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 if [ -f "$WINEPREFIX/.sprout-ready" ]; then
@@ -7,9 +7,12 @@ if [ -f "$WINEPREFIX/.sprout-ready" ]; then
 fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 rm -rf "$WINEPREFIX"
-echo "Initialising Wine prefix in $WINEPREFIX (takes a few seconds)..."
+echo "Initialising the $SPROUT_FLAVOUR Wine prefix in $WINEPREFIX (takes a few seconds)..."
 # wineboot needs no display for the prefix itself; keep it away from any real one.
-DISPLAY= wineboot -i >/dev/null 2>&1 || true
-wineserver -w
-[ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot failed to create $WINEPREFIX" >&2; exit 1; }
+DISPLAY= timeout 300 wineboot -i >/dev/null 2>&1 || true
+timeout 60 wineserver -w || true
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "setup: wineboot could not make a $SPROUT_FLAVOUR prefix in $WINEPREFIX: Wine cannot run $SPROUT_FLAVOUR programs on this machine" >&2
+  exit 1
+fi
 touch "$WINEPREFIX/.sprout-ready"
