@@ -237,7 +237,9 @@ int RunEngine(const EngineCommandLine& line)
     StatusFigures figures;
     figures.name = AnsiFromUtf8(info->name());
     auto interval = std::chrono::milliseconds(line.displayIntervalMs);
-    auto due = std::chrono::steady_clock::now() + interval;
+    auto lastBlock = std::chrono::steady_clock::now();
+    auto due = lastBlock + interval;
+    int64_t lastReceived = 0;
     for (;;) {
         auto now = std::chrono::steady_clock::now();
         if (now < due)
@@ -250,7 +252,15 @@ int RunEngine(const EngineCommandLine& line)
         figures.total = status.total_wanted;
         figures.have = status.total_wanted_done;
         figures.uploaded = status.all_time_upload;
-        figures.bytesPerSecond = status.download_payload_rate;
+        // The rate of the last interval, as the simulated engine gives it: libtorrent's own is
+        // updated once a second and would miss a download shorter than that.
+        auto blockTime = std::chrono::steady_clock::now();
+        auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(blockTime - lastBlock).count();
+        figures.bytesPerSecond = elapsedMs > 0
+                                     ? (status.total_payload_download - lastReceived) * 1000 / elapsedMs
+                                     : 0;
+        lastReceived = status.total_payload_download;
+        lastBlock = blockTime;
         // Nobody reads the status any more: the front-end is gone, and so is the need to seed.
         if (!Put(STD_OUTPUT_HANDLE, FormatStatusBlock(figures)))
             ExitProcess(kTrouble);
