@@ -239,6 +239,7 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     std::printf("seeder sent %lld bytes before Stop at %d%%, %lld after Start, of %lld\n",
                 static_cast<long long>(firstRun), stoppedAt, static_cast<long long>(secondRun),
                 static_cast<long long>(size));
+    std::fflush(stdout);
     EXPECT_LT(secondRun, size);
     EXPECT_GT(secondRun, 0);
 
