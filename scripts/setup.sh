@@ -17,6 +17,7 @@ common=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils xdotool imagemagick
   locales fonts-wqy-microhei mktorrent
+  libboost-dev dpkg-dev aria2 opentracker curl
 )
 win32_only=(wine32:i386)
 

@@ -47,6 +47,8 @@ win_ok=1
 for flavour in win32 win64; do
   echo "== Windows build, $flavour (mingw)"
   toolchain="$repo/cmake/mingw${flavour#win}.cmake"
+  # The real engine's library: built once per flavour, then reused while version and flags stay.
+  "$repo/scripts/build-libtorrent.sh" "$flavour" || { echo "libtorrent for $flavour failed"; failed=$((failed + 1)); }
   if ! build "build/$flavour" -DCMAKE_TOOLCHAIN_FILE="$toolchain"; then
     echo "$flavour build failed"; failed=$((failed + 1))
     [ "$flavour" = "$SPROUT_FLAVOUR" ] && win_ok=0

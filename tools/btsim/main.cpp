@@ -9,7 +9,7 @@
 #include "tools/btsim/command_line.h"
 #include "tools/btsim/knobs.h"
 #include "tools/btsim/session.h"
-#include "tools/btsim/status_block.h"
+#include "tools/status_block/status_block.h"
 #include "tools/btsim/torrent.h"
 #include "tools/btsim/win_make_torrent.h"
 #include "tools/btsim/win_payload_store.h"

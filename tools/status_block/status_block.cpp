@@ -1,5 +1,5 @@
 // Status block formatting.
-#include "tools/btsim/status_block.h"
+#include "tools/status_block/status_block.h"
 
 #include <cstdio>
 

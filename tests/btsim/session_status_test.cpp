@@ -1,7 +1,5 @@
-// Status blocks: the figures' formats, the exact block, and a whole simulated run read back
-// through the front-end's StatusParser, chunk by chunk, into the label texts.
-#include "tools/btsim/status_block.h"
-
+// The simulated engine's blocks read back through the front-end's StatusParser, chunk by chunk,
+// into the label texts.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,55 +11,6 @@
 #include "tests/gbk.h"
 #include "tests/status/recording_sink.h"
 #include "tools/btsim/session.h"
-
-TEST(StatusBlock, FormatsTheFigures)
-{
-    EXPECT_EQ(FormatSize(0), "0 B");
-    EXPECT_EQ(FormatSize(1023), "1023 B");
-    EXPECT_EQ(FormatSize(1024), "1.0 kB");
-    EXPECT_EQ(FormatSize(10752), "10.5 kB");
-    EXPECT_EQ(FormatSize(int64_t(700) * 1024 * 1024), "700.0 MB");
-    EXPECT_EQ(FormatSize(int64_t(4700) * 1024 * 1024), "4.59 GB");
-    EXPECT_EQ(FormatRate(0), "0.0 kB/s");
-    EXPECT_EQ(FormatRate(36045), "35.2 kB/s");
-    EXPECT_EQ(FormatPercent(0, 100), "0.0");
-    EXPECT_EQ(FormatPercent(123, 1000), "12.3");
-    EXPECT_EQ(FormatPercent(9999, 10000), "99.9");
-    EXPECT_EQ(FormatPercent(99999, 100000), "99.9");
-    EXPECT_EQ(FormatPercent(100, 100), "100.0");
-    EXPECT_EQ(FormatPercent(0, 0), "100.0");
-    EXPECT_EQ(FormatTimeLeft(0, 320, 1), "320 sec");
-    EXPECT_EQ(FormatTimeLeft(0, 321, 2), "161 sec");
-    EXPECT_EQ(FormatTimeLeft(0, 100, 0), "unknown");
-    EXPECT_EQ(FormatTimeLeft(100, 100, 0), "Download Succeeded!");
-}
-
-TEST(StatusBlock, HasTheSevenLinesEachEndingInCrLf)
-{
-    StatusFigures figures;
-    figures.name = "disc (1).iso";
-    figures.total = int64_t(700) * 1024 * 1024;
-    figures.have = figures.total / 10;
-    figures.uploaded = 11010048;
-    figures.bytesPerSecond = 36045;
-    EXPECT_EQ(FormatStatusBlock(figures),
-              "\r\n"
-              "saving: disc (1).iso (700.0 MB)\r\n"
-              "percent done: 10.0\r\n"
-              "time left: 18328 sec\r\n"
-              "download rate: 35.2 kB/s\r\n"
-              "(10.5 MB up / 70.0 MB down)\r\n"
-              "seed status: 1 seen now\r\n");
-    figures.have = figures.total;
-    EXPECT_EQ(FormatStatusBlock(figures),
-              "\r\n"
-              "saving: disc (1).iso (700.0 MB)\r\n"
-              "percent done: 100.0\r\n"
-              "time left: Download Succeeded!\r\n"
-              "download rate: 0.0 kB/s\r\n"
-              "(10.5 MB up / 700.0 MB down)\r\n"
-              "seed status: seeding\r\n");
-}
 
 // A run of a 10 MB torrent with a GBK name at 1 MB/s, one block a second, each block handed to
 // the parser in 7-byte chunks (so keys, line ends and the GBK name are cut): the labels follow

@@ -1,5 +1,5 @@
-// The status block the engine prints every display interval, and the figures it is made of.
-// Portable: no windows.h.
+// The status block every engine prints each display interval, and the figures it is made of:
+// the simulated engine and the real one print the same lines. Portable: no windows.h.
 #pragma once
 
 #include <cstdint>
