@@ -4,8 +4,7 @@
 
 #include "framework/number_text.h"
 #include "framework/text.h"
-
-const char kDownloadFailedTitle[] = "下载失败";
+#include "status/status_texts.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ void FormatStartFailureText(const char* systemMessage, const char* enginePath, c
     if (size <= 0)
         return;
     out[0] = '\0';
-    Append(out, size, "无法启动下载程序：");
+    Append(out, size, texts::kCannotStart);
     Append(out, size, enginePath);
     Append(out, size, "\r\n");
     AppendTrimmed(out, size, systemMessage);
@@ -56,7 +55,7 @@ void FormatEngineStoppedText(unsigned long exitCode, const char* lastLine, char*
     else
         FormatDecimal(exitCode, code);
     out[0] = '\0';
-    Append(out, size, "下载程序意外停止，退出代码：");
+    Append(out, size, texts::kEngineEnded);
     Append(out, size, code);
     if (*lastLine) {
         Append(out, size, "\r\n");

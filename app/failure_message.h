@@ -4,7 +4,6 @@
 #pragma once
 
 // The balloon's title, over both texts.
-extern const char kDownloadFailedTitle[];
 
 // "无法启动下载程序：<engine path>", then the system's message on the next line.
 void FormatStartFailureText(const char* systemMessage, const char* enginePath, char* out,

@@ -9,6 +9,7 @@
 #include "app/failure_message.h"
 #include "framework/number_text.h"
 #include "res/resource.h"
+#include "status/status_texts.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ void MainDialog::OnStartFailed()
     engine.Append("bt.exe");
     char text[kBalloonTextBytes];
     FormatStartFailureText(reason, engine.c_str(), text, sizeof(text));
-    m_failureBalloon.Show(kDownloadFailedTitle, text);
+    m_failureBalloon.Show(texts::kDownloadFailed, text);
     m_taskbar.Failed();
 }
 
@@ -141,6 +142,6 @@ void MainDialog::ShowEngineFailure()
     m_stderr.LastLine(lastLine, sizeof(lastLine));
     char text[kBalloonTextBytes];
     FormatEngineStoppedText(m_failedExitCode, lastLine, text, sizeof(text));
-    m_failureBalloon.Show(kDownloadFailedTitle, text);
+    m_failureBalloon.Show(texts::kDownloadFailed, text);
     m_taskbar.Failed();
 }

@@ -7,15 +7,11 @@
 #include "framework/module.h"
 #include "framework/number_text.h"
 #include "framework/text.h"
+#include "status/status_texts.h"
 #include "torrent/size_text.h"
 
 namespace {
 
-const char kUnreadable[] = "无法读取种子文件";
-const char kNameColumn[] = "文件";
-const char kSizeColumn[] = "大小";
-const char kTotalPrefix[] = "合计：";
-const char kTotalSuffix[] = " 个文件";
 // Torrent files are small; a larger file is no torrent this program can show.
 const DWORD kMaxTorrentBytes = 64 * 1024 * 1024;
 // Dialog units of the size column.
@@ -122,8 +118,8 @@ void TorrentFileList::Create(HWND dialog, int controlId, const char* torrentPath
     RECT client;
     GetClientRect(m_hList, &client);
     int nameWidth = client.right - sizeColumn.right - GetSystemMetrics(SM_CXVSCROLL);
-    AddColumn(m_hList, 0, kNameColumn, nameWidth, LVCFMT_LEFT);
-    AddColumn(m_hList, 1, kSizeColumn, sizeColumn.right, LVCFMT_RIGHT);
+    AddColumn(m_hList, 0, texts::kFileColumn, nameWidth, LVCFMT_LEFT);
+    AddColumn(m_hList, 1, texts::kSizeColumn, sizeColumn.right, LVCFMT_RIGHT);
 
     // One row per file and the total; or the one line that the torrent cannot be read.
     int rows = m_readable ? m_contents.FileCount() + 1 : 1;
@@ -145,7 +141,7 @@ void TorrentFileList::FillRow(int row, int column, char* text, int size) const
     text[0] = '\0';
     if (!m_readable) {
         if (row == 0 && column == 0)
-            CopyBounded(text, size, kUnreadable, sizeof(kUnreadable) - 1);
+            CopyBounded(text, size, texts::kTorrentUnreadable, sizeof(texts::kTorrentUnreadable) - 1);
         return;
     }
     int files = m_contents.FileCount();
@@ -159,9 +155,9 @@ void TorrentFileList::FillRow(int row, int column, char* text, int size) const
     } else if (row == files) {
         char count[24];
         FormatDecimal(uint64_t(files), count);
-        lstrcpyA(line, kTotalPrefix);
+        lstrcpyA(line, texts::kTotalPrefix);
         lstrcatA(line, count);
-        lstrcatA(line, kTotalSuffix);
+        lstrcatA(line, texts::kTotalSuffix);
         CopyBounded(text, size, line, lstrlenA(line));
     } else {
         size_t length = 0;

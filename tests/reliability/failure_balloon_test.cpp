@@ -79,7 +79,7 @@ TEST(FailureBalloon, MissingEngineNamesTheReasonAndThePathUntilTheNextPress)
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
     std::string text = WaitForBalloon(session);
     // The path, then the system's own message for a missing file.
-    const std::string first = "无法启动下载程序：" + session.Folder().File("bt.exe") + "\r\n";
+    const std::string first = std::string(kCannotStart) + session.Folder().File("bt.exe") + "\r\n";
     EXPECT_EQ(text.rfind(first, 0), 0u) << text;
     EXPECT_GT(text.size(), first.size()) << text;
     ExpectLabels(session, kStatusStopped, kStartShort);
@@ -98,7 +98,7 @@ TEST(FailureBalloon, EngineExitCodeAndLastStderrLine)
         .Set("SPROUT_BT_EXIT_CODE", "3")
         .Set("SPROUT_BT_STDERR", "种子无效：piece 7");
     RunToEngineEnd(session);
-    EXPECT_EQ(WaitForBalloon(session), "下载程序意外停止，退出代码：3\r\n种子无效：piece 7");
+    EXPECT_EQ(WaitForBalloon(session), std::string(kEngineEnded) + "3\r\n种子无效：piece 7");
     // Left alone, it goes after about ten seconds.
     DWORD shown = GetTickCount();
     EXPECT_TRUE(driver::WaitUntil([&] { return VisibleBalloon(session).empty(); }, 20000));
@@ -113,7 +113,7 @@ TEST(FailureBalloon, EngineCrashShowsItsExceptionCode)
     session.Knobs().Set("SPROUT_BT_CRASH_AFTER", "0");
     RunToEngineEnd(session);
     std::string text = WaitForBalloon(session);
-    EXPECT_EQ(text.rfind("下载程序意外停止，退出代码：0xC0000005", 0), 0u) << text;
+    EXPECT_EQ(text.rfind(std::string(kEngineEnded) + "0xC0000005", 0), 0u) << text;
     EXPECT_TRUE(session.Exit());
 }
 

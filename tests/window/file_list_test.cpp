@@ -10,6 +10,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "status/status_texts.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/program_folder.h"
 
@@ -18,7 +19,6 @@ using driver::ProgramFolder;
 
 namespace {
 
-const char kUnreadable[] = "无法读取种子文件";
 
 std::string S(const std::string& text) { return std::to_string(text.size()) + ":" + text; }
 std::string I(long long value) { return "i" + std::to_string(value) + "e"; }
@@ -113,7 +113,7 @@ TEST(FileList, SingleAndMultiFileWithGbkAndUtf8Names)
         ASSERT_EQ(list.Rows(), 2);
         EXPECT_EQ(list.Text(0, 0), "data.bin");
         EXPECT_EQ(list.Text(0, 1), "256.0 KB");
-        EXPECT_EQ(list.Text(1, 0), "合计：1 个文件");
+        EXPECT_EQ(list.Text(1, 0), std::string(texts::kTotalPrefix) + "1" + texts::kTotalSuffix);
         EXPECT_EQ(list.Text(1, 1), "256.0 KB");
         Exit(sprout);
     }
@@ -129,7 +129,7 @@ TEST(FileList, SingleAndMultiFileWithGbkAndUtf8Names)
         EXPECT_EQ(list.Text(0, 0), "电影\\第一.mkv");
         EXPECT_EQ(list.Text(0, 1), "1.5 KB");
         EXPECT_EQ(list.Text(1, 0), "电影\\sub\\ok??.txt");
-        EXPECT_EQ(list.Text(2, 0), "合计：2 个文件");
+        EXPECT_EQ(list.Text(2, 0), std::string(texts::kTotalPrefix) + "2" + texts::kTotalSuffix);
         EXPECT_EQ(list.Text(2, 1), "1.5 KB");
         Exit(sprout);
     }
@@ -170,7 +170,7 @@ TEST(FileList, AHundredThousandFiles)
     RemoteList list(sprout);
     ASSERT_EQ(list.Rows(), 100001);
     EXPECT_EQ(list.Text(99999, 0), "many\\part99\\99999.bin");
-    EXPECT_EQ(list.Text(100000, 0), "合计：100000 个文件");
+    EXPECT_EQ(list.Text(100000, 0), std::string(texts::kTotalPrefix) + "100000" + texts::kTotalSuffix);
     EXPECT_EQ(list.Text(100000, 1), "97.7 MB");
     Exit(sprout);
 }
@@ -187,7 +187,7 @@ TEST(FileList, MissingEmptyOrMalformedTorrentShowsOneLineAndTheRestWorks)
         Open(folder, sprout, bytes == "<missing>" ? nullptr : bytes.data(), bytes.size());
         RemoteList list(sprout);
         ASSERT_EQ(list.Rows(), 1) << bytes;
-        EXPECT_EQ(list.Text(0, 0), kUnreadable) << bytes;
+        EXPECT_EQ(list.Text(0, 0), texts::kTorrentUnreadable) << bytes;
         EXPECT_EQ(list.Text(0, 1), "") << bytes;
         Exit(sprout);
     }
