@@ -40,7 +40,8 @@ if [ ! -f "$src/CMakeLists.txt" ]; then
     $sudo timeout 600 apt-get update >/dev/null 2>&1 || true
   fi
   mkdir -p "$src_root"
-  (cd "$src_root" && timeout 600 apt-get source "libtorrent-rasterbar=$version-1")
+  (cd "$src_root" && timeout 600 apt-get source "libtorrent-rasterbar=$version-1") >"$src_root/apt-source.log" 2>&1 \
+    || { tail -n 5 "$src_root/apt-source.log" >&2; echo "could not fetch the source of libtorrent-rasterbar $version" >&2; exit 1; }
 fi
 
 # Boost is header-only here; a folder holding only the headers keeps the cross build from
