@@ -17,8 +17,8 @@
 #include "status/status_parser.h"
 #include "status/status_texts.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/program_folder.h"
 #include "tests/reliability/process_census.h"
-#include "tests/reliability/window_texts.h"
 #include "tests/status/recording_sink.h"
 #include "tools/status_block/status_block.h"
 
@@ -120,20 +120,18 @@ bool Click(const driver::SproutProcess& sprout)
                                reinterpret_cast<LPARAM>(sprout.Control(IDC_START_STOP)), 15000);
 }
 
-// A program folder with sprout.exe, the real bt.exe, movie.torrent and the save folder in
-// settings.ini; whatever it started is ended with it.
-class ProgramFolder {
+// A program folder with the real bt.exe, movie.torrent and the save folder in settings.ini;
+// whatever it started is ended with it.
+class RealProgram {
 public:
-    ProgramFolder(const char* tag, const std::string& torrentBytes, const std::string& saveFolder = "")
+    RealProgram(const char* tag, const std::string& torrentBytes, const std::string& saveFolder = "")
         : m_folder(tag)
     {
-        driver::CopyFromBin("sprout.exe", m_folder.File("sprout.exe"));
         driver::CopyFromBin("engine\\bt.exe", m_folder.File("bt.exe"));
         driver::WriteFile(m_folder.File("movie.torrent"), torrentBytes);
-        driver::WriteFile(m_folder.File("settings.ini"),
-                          "[movie.torrent]\r\nPath=" + (saveFolder.empty() ? SaveFolder() : saveFolder) + "\r\n");
+        m_folder.SetSavedFolder("movie.torrent", saveFolder.empty() ? SaveFolder() : saveFolder);
     }
-    ~ProgramFolder()
+    ~RealProgram()
     {
         std::vector<DWORD> left = reliability::Descendants(sprout.ProcessId());
         reliability::EndProcesses(left);
@@ -142,14 +140,14 @@ public:
     std::string SaveFolder() const { return m_folder.File("save\\"); }
     bool Open()
     {
-        return sprout.Launch(m_folder.File("sprout.exe"), "movie.torrent", m_folder.Path())
+        return sprout.Launch(m_folder.Exe(), "movie.torrent", m_folder.Path())
                && sprout.WaitForDialog() != nullptr;
     }
 
     driver::SproutProcess sprout;
 
 private:
-    driver::TempDir m_folder;
+    driver::ProgramFolder m_folder;
 };
 
 }  // namespace
@@ -209,21 +207,21 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     const int rpcPort = std::atoi(Env("SPROUT_SWARM_RPC_PORT").c_str());
     std::string torrent;
     ASSERT_TRUE(driver::ReadFile(torrentPath, &torrent));
-    ProgramFolder folder("realdl", torrent);
+    RealProgram folder("realdl", torrent);
     ASSERT_TRUE(folder.Open());
     driver::SproutProcess& sprout = folder.sprout;
 
     const int64_t before = SeederUploaded(rpcPort);
     ASSERT_GE(before, 0);
     ASSERT_TRUE(Click(sprout));
-    EXPECT_TRUE(sprout.WaitForText(IDC_FILE_SIZE, reliability::kFileSizePrefix + FormatSize(size), 60000));
+    EXPECT_TRUE(sprout.WaitForText(IDC_FILE_SIZE, std::string(SPROUT_TEXT_FILE_SIZE) + FormatSize(size), 60000));
     ASSERT_TRUE(driver::WaitUntil([&] { return ProgressPosition(sprout) >= 25; }, 120000))
         << ProgressPosition(sprout);
     std::string speed = sprout.ControlText(IDC_SPEED);
-    EXPECT_EQ(speed.rfind(reliability::kSpeedPrefix, 0), 0u) << speed;
-    EXPECT_NE(speed, reliability::kSpeedReset) << "a real rate while downloading";
+    EXPECT_EQ(speed.rfind(SPROUT_TEXT_SPEED, 0), 0u) << speed;
+    EXPECT_NE(speed, texts::kSpeedReset) << "a real rate while downloading";
     ASSERT_TRUE(Click(sprout));
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, reliability::kStatusStopped, 15000));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, texts::kStatusStopped, 15000));
     const int stoppedAt = ProgressPosition(sprout);
     const int64_t firstRun = SeederUploaded(rpcPort) - before;
     ASSERT_LT(stoppedAt, 100) << "stopped part way";
@@ -233,7 +231,7 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     EXPECT_TRUE(sprout.WaitForText(IDC_TIME_LEFT, std::string(SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_FINISHED), 120000))
         << sprout.ControlText(IDC_TIME_LEFT);
     EXPECT_EQ(ProgressPosition(sprout), 100);
-    EXPECT_EQ(sprout.ControlText(IDC_DOWNLOADED), reliability::kDownloadedPrefix + FormatSize(size));
+    EXPECT_EQ(sprout.ControlText(IDC_DOWNLOADED), std::string(SPROUT_TEXT_DOWNLOADED) + FormatSize(size));
     EXPECT_TRUE(Answers(sprout));
     const int64_t secondRun = SeederUploaded(rpcPort) - before - firstRun;
     std::printf("seeder sent %lld bytes before Stop at %d%%, %lld after Start, of %lld\n",
@@ -244,7 +242,7 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     EXPECT_GT(secondRun, 0);
 
     ASSERT_TRUE(Click(sprout));
-    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, reliability::kStatusStopped, 15000));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, texts::kStatusStopped, 15000));
     std::string downloaded, payload;
     ASSERT_TRUE(driver::ReadFile(folder.SaveFolder() + "payload.bin", &downloaded));
     ASSERT_TRUE(driver::ReadFile(payloadPath, &payload));
@@ -318,14 +316,14 @@ TEST(RealEngine, BadInputEndsWithALineAndTheWindowAnswers)
         runs.push_back({"read-only folder", goodTorrent});
     for (const auto& run : runs) {
         SCOPED_TRACE(run.first);
-        ProgramFolder program("realbadui", run.second, run.first == "read-only folder" ? readOnly : "");
+        RealProgram program("realbadui", run.second, run.first == "read-only folder" ? readOnly : "");
         ASSERT_TRUE(program.Open());
         ASSERT_TRUE(Click(program.sprout));
-        EXPECT_TRUE(program.sprout.WaitForText(IDC_START_STOP, reliability::kButtonStart, 20000))
+        EXPECT_TRUE(program.sprout.WaitForText(IDC_START_STOP, texts::kStartDownload, 20000))
             << "the engine ended by itself";
         EXPECT_TRUE(Answers(program.sprout));
         ASSERT_TRUE(Click(program.sprout));
-        EXPECT_EQ(program.sprout.ControlText(IDC_STATUS_GROUP), reliability::kStatusStopped);
+        EXPECT_EQ(program.sprout.ControlText(IDC_STATUS_GROUP), texts::kStatusStopped);
         EXPECT_TRUE(Answers(program.sprout));
     }
 }
