@@ -23,6 +23,8 @@ win32_only=(wine32:i386)
 
 sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo
+# apt's messages in English whatever the caller's locale: the one-line reasons are read from them.
+export LC_ALL=C
 apt_get() { DEBIAN_FRONTEND=noninteractive $sudo timeout 1800 apt-get -o DPkg::Lock::Timeout=300 "$@"; }
 die() { echo "setup: $*" >&2; exit 1; }
 
