@@ -29,7 +29,9 @@ if [ "$simulated" = 0 ]; then
   "$repo/scripts/build-libtorrent.sh" "$SPROUT_FLAVOUR"
   engine_target=btengine
 fi
-cmake -S "$repo" -B "$SPROUT_WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$SPROUT_TOOLCHAIN" >/dev/null
+mkdir -p "$SPROUT_WIN_BUILD"
+cmake -S "$repo" -B "$SPROUT_WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$SPROUT_TOOLCHAIN" >"$SPROUT_WIN_BUILD/configure.log" 2>&1 \
+  || { tail -n 40 "$SPROUT_WIN_BUILD/configure.log" >&2; exit 1; }
 cmake --build "$SPROUT_WIN_BUILD" --target sprout $engine_target demo_press demo_logo -j"$(nproc)" >/dev/null
 bin="$SPROUT_WIN_BUILD/bin"
 
