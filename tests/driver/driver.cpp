@@ -41,20 +41,22 @@ void RemoveTree(const std::string& dir)
     RemoveDirectoryA(dir.c_str());
 }
 
-struct FindDialog {
+struct WindowSearch {
     DWORD processId;
+    const char* className;
+    HWND except;
     HWND found;
 };
 
-BOOL CALLBACK FindDialogProc(HWND window, LPARAM param)
+BOOL CALLBACK FindWindowProc(HWND window, LPARAM param)
 {
-    auto* search = reinterpret_cast<FindDialog*>(param);
+    auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    char className[16] = {};
+    char className[64] = {};
     GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && IsWindowVisible(window)
-        && lstrcmpA(className, "#32770") == 0) {
+    if (owner == search->processId && window != search->except && IsWindowVisible(window)
+        && lstrcmpiA(className, search->className) == 0) {
         search->found = window;
         return FALSE;
     }
@@ -122,6 +124,13 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+HWND FindVisibleWindow(DWORD processId, const char* className, HWND except)
+{
+    WindowSearch search = {processId, className, except, nullptr};
+    EnumWindows(FindWindowProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::string WindowText(HWND window)
 {
     char text[4096] = {};
@@ -160,14 +169,14 @@ bool SproutProcess::Launch(const std::string& exePath, const std::string& argume
 
 HWND SproutProcess::WaitForDialog(DWORD timeoutMs)
 {
-    FindDialog search = {m_info.dwProcessId, nullptr};
+    HWND found = nullptr;
     WaitUntil(
         [&] {
-            EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || !IsRunning();
+            found = FindVisibleWindow(m_info.dwProcessId, "#32770");
+            return found != nullptr || !IsRunning();
         },
         timeoutMs);
-    m_dialog = search.found;
+    m_dialog = found;
     return m_dialog;
 }
 

@@ -80,6 +80,10 @@ private:
     HWND m_dialog = nullptr;
 };
 
+// A visible top-level window of the process whose class is className (case aside), other than
+// `except`; null when there is none.
+HWND FindVisibleWindow(DWORD processId, const char* className, HWND except = nullptr);
+
 // Window text of any window, read through WM_GETTEXT with a time-out.
 std::string WindowText(HWND window);
 

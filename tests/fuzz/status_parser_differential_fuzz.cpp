@@ -18,22 +18,11 @@
 
 #include "status/status_parser.h"
 #include "tests/gbk.h"
+#include "tests/status/recording_sink.h"
 #include "tests/status/reference_status_parser.h"
 #include "tests/status/status_stream.h"
 
 namespace {
-struct LoggingSink : StatusSink {
-    void SetLabelText(int controlId, const char* text) override
-    {
-        log.push_back(std::to_string(controlId) + ":" + text);
-    }
-    void SetProgressPosition(int position) override
-    {
-        log.push_back("bar:" + std::to_string(position));
-    }
-    std::vector<std::string> log;
-};
-
 // The reference searches its whole pending text for every key on every call: enough bytes
 // for many inputs a second.
 const size_t kStreamBudget = 32 * 1024;
@@ -54,8 +43,8 @@ public:
 private:
     StatusParser m_parser;
     ReferenceStatusParser m_reference;
-    LoggingSink m_sink;
-    LoggingSink m_referenceSink;
+    RecordingSink m_sink;
+    RecordingSink m_referenceSink;
 };
 }
 

@@ -16,6 +16,7 @@
 #include "status/status_parser.h"
 #include "status/status_texts.h"
 #include "tests/gbk.h"
+#include "tests/status/recording_sink.h"
 
 namespace {
 void Check(bool condition)
@@ -23,18 +24,6 @@ void Check(bool condition)
     if (!condition)
         std::abort();
 }
-
-struct LoggingSink : StatusSink {
-    void SetLabelText(int controlId, const char* text) override
-    {
-        log.push_back(std::to_string(controlId) + ":" + text);
-    }
-    void SetProgressPosition(int position) override
-    {
-        log.push_back("bar:" + std::to_string(position));
-    }
-    std::vector<std::string> log;
-};
 
 // The parsing rules step by step, without a bound and without shortcuts.
 class LiteralParser {
@@ -185,8 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         searched += static_cast<size_t>(parser.PendingOutput().Length()) + chunk.size();
         bool shutForGood = BeginsWith(parser.PendingOutput(), "seed status:");
         bool compare = LiteralIsQuick(literal.m_text, chunk);
-        LoggingSink sink;
-        LoggingSink literalSink;
+        RecordingSink sink;
+        RecordingSink literalSink;
         parser.OnStdout(chunk.c_str(), sink);
         if (compare)
             literal.OnStdout(chunk.c_str(), literalSink);

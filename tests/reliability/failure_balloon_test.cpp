@@ -19,32 +19,11 @@ namespace {
 // within milliseconds of the labels' change.
 const DWORD kNoBalloonMs = 1500;
 
-struct Search {
-    DWORD processId;
-    std::string text;
-};
-
-BOOL CALLBACK FindBalloon(HWND window, LPARAM param)
-{
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[64] = {};
-    GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && IsWindowVisible(window)
-        && lstrcmpiA(className, "tooltips_class32") == 0) {
-        search->text = driver::WindowText(window);
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The text of the visible tooltip window of sprout.exe; empty when there is none.
 std::string VisibleBalloon(SproutSession& session)
 {
-    Search search = {session.Sprout().ProcessId(), ""};
-    EnumWindows(FindBalloon, reinterpret_cast<LPARAM>(&search));
-    return search.text;
+    HWND tip = driver::FindVisibleWindow(session.Sprout().ProcessId(), "tooltips_class32");
+    return tip ? driver::WindowText(tip) : std::string();
 }
 
 std::string WaitForBalloon(SproutSession& session, DWORD timeoutMs = 10000)

@@ -27,38 +27,17 @@ void ExitWith1005(SproutProcess& sprout)
 
 INT_PTR CALLBACK ProbeDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-struct OtherDialogSearch {
-    DWORD processId;
-    HWND mainDialog;
-    HWND found;
-};
-
-BOOL CALLBACK FindOtherDialog(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<OtherDialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && window != search->mainDialog && IsWindowVisible(window) &&
-        lstrcmpA(className, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The folder browser that the browse button opens.
 HWND WaitForFolderBrowser(const SproutProcess& sprout)
 {
-    OtherDialogSearch search = {sprout.ProcessId(), sprout.Dialog(), nullptr};
+    HWND found = nullptr;
     driver::WaitUntil(
         [&] {
-            EnumWindows(FindOtherDialog, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            found = driver::FindVisibleWindow(sprout.ProcessId(), "#32770", sprout.Dialog());
+            return found != nullptr;
         },
         10000);
-    return search.found;
+    return found;
 }
 
 }  // namespace
