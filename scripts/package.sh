@@ -129,6 +129,7 @@ if [ -n "$logo" ]; then
 fi
 
 mkdir -p "$out" 2>/dev/null && [ -w "$out" ] || fail "cannot write into $out"
+out_path=$(cd "$out" && pwd)
 
 # --- the programs
 build="$repo/build/$flavour"
@@ -144,7 +145,7 @@ cmake --build "$build" --target sprout btengine -j"$(nproc)" >"$work/build.log" 
 
 # --- the folder and the zip, made beside their places and then moved there, so that a failure
 # leaves the previous package or none
-stage=$(mktemp -d "$out/.package.XXXXXX")
+stage=$(mktemp -d "$out_path/.package.XXXXXX")
 folder="$stage/$name"
 mkdir "$folder"
 cp "$build/bin/sprout.exe" "$build/bin/engine/bt.exe" "$work/info.pyd" "$folder/"
