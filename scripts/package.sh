@@ -153,9 +153,10 @@ cp "$torrent" "$folder/$file"
 [ -z "$logo" ] || cp "$work/logo.bmp" "$folder/"
 # Inside the zip the names are in GBK, the code page Chinese Windows reads a zip's names in.
 zip_name=$(cat "$work/name")
+zip_file=$(cat "$work/file")
 mkdir "$stage/zip"
 cp -r "$folder" "$stage/zip/$zip_name"
-mv "$stage/zip/$zip_name/$file" "$stage/zip/$zip_name/$(cat "$work/file")"
+[ "$zip_file" = "$file" ] || mv "$stage/zip/$zip_name/$file" "$stage/zip/$zip_name/$zip_file"
 (cd "$stage/zip" && LC_ALL=C zip -q -r -X "$stage/package.zip" "$zip_name") || fail "zip failed"
 
 rm -rf "${out:?}/$name" "$out/$name.zip"
