@@ -74,24 +74,19 @@ bool Ran(const std::string& marker)
     return driver::WaitUntil([&] { return driver::FileExists(marker + ".ran"); }, 15000);
 }
 
-// The version resource of a program; empty when it has none.
-std::string VersionBlock(const std::string& exe)
+// A value of a program's version resource, "" when there is none: the fixed part's bytes for
+// "\\", else the text of a string.
+std::string VersionValue(const std::string& exe, const std::string& path)
 {
     DWORD ignored = 0;
     std::string block(GetFileVersionInfoSizeA(exe.c_str(), &ignored), '\0');
-    if (!block.empty() && !GetFileVersionInfoA(exe.c_str(), 0, DWORD(block.size()), &block[0]))
-        block.clear();
-    return block;
-}
-
-std::string VersionText(std::string& block, const char* name)
-{
-    char* text = nullptr;
+    void* value = nullptr;
     UINT length = 0;
-    std::string path = std::string("\\StringFileInfo\\080404B0\\") + name;
-    if (block.empty() || !VerQueryValueA(&block[0], path.c_str(), reinterpret_cast<void**>(&text), &length))
-        return "<none>";
-    return text;
+    if (block.empty() || !GetFileVersionInfoA(exe.c_str(), 0, DWORD(block.size()), &block[0]) ||
+        !VerQueryValueA(&block[0], path.c_str(), &value, &length))
+        return "";
+    return path == "\\" ? std::string(static_cast<char*>(value), length)
+                         : std::string(static_cast<char*>(value));
 }
 
 }  // namespace
@@ -100,8 +95,6 @@ TEST(Package, RunsUnpackedWithItsTitleFilesLabelLogoAndAddresses)
 {
     const std::string folder = Given("PACKAGE_FOLDER");
     const std::string torrent = Given("PACKAGE_TORRENT");
-    for (const char* file : {"sprout.exe", "bt.exe", "info.pyd", "logo.bmp"})
-        EXPECT_TRUE(driver::FileExists(folder + file)) << file;
     EXPECT_EQ(Branding(folder, "help"), Given("PACKAGE_FORUM"));
     EXPECT_EQ(Branding(folder, "label"), Given("PACKAGE_LABEL"));
     EXPECT_EQ(Branding(folder, "tip"), Given("PACKAGE_TIP"));
@@ -112,7 +105,8 @@ TEST(Package, RunsUnpackedWithItsTitleFilesLabelLogoAndAddresses)
     Seen reference;
     {
         driver::TempDir other("package-reference");
-        ASSERT_TRUE(CopyFileA((folder + "sprout.exe").c_str(), other.File("sprout.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((folder + "sprout.exe").c_str(), other.File("sprout.exe").c_str(),
+                              FALSE));
         ASSERT_TRUE(WritePrivateProfileStringA("INFO", "label", Given("PACKAGE_LABEL").c_str(),
                                                other.File("info.pyd").c_str()));
         SproutProcess sprout;
@@ -163,14 +157,14 @@ TEST(Package, BothProgramsSayWhatTheyAreAndTheVersion)
         const char* description;
     } programs[] = {{"sprout.exe", "Sprout 种子下载器"}, {"bt.exe", "Sprout BitTorrent 下载引擎"}};
     for (const auto& program : programs) {
-        std::string block = VersionBlock(folder + program.exe);
-        ASSERT_FALSE(block.empty()) << program.exe;
-        EXPECT_EQ(VersionText(block, "FileDescription"), program.description);
-        EXPECT_EQ(VersionText(block, "ProductVersion"), version) << program.exe;
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT length = 0;
-        ASSERT_TRUE(VerQueryValueA(&block[0], "\\", reinterpret_cast<void**>(&fixed), &length));
-        EXPECT_EQ(fixed->dwFileVersionMS, DWORD(MAKELONG(SPROUT_VERSION_MINOR, SPROUT_VERSION_MAJOR)));
-        EXPECT_EQ(fixed->dwFileVersionLS, DWORD(MAKELONG(0, SPROUT_VERSION_PATCH)));
+        std::string exe = folder + program.exe;
+        const std::string table = "\\StringFileInfo\\080404B0\\";
+        EXPECT_EQ(VersionValue(exe, table + "FileDescription"), program.description);
+        EXPECT_EQ(VersionValue(exe, table + "ProductVersion"), version) << program.exe;
+        std::string fixed = VersionValue(exe, "\\");
+        ASSERT_EQ(fixed.size(), sizeof(VS_FIXEDFILEINFO)) << program.exe;
+        const auto* info = reinterpret_cast<const VS_FIXEDFILEINFO*>(fixed.data());
+        EXPECT_EQ(info->dwFileVersionMS, DWORD(MAKELONG(SPROUT_VERSION_MINOR, SPROUT_VERSION_MAJOR)));
+        EXPECT_EQ(info->dwFileVersionLS, DWORD(MAKELONG(0, SPROUT_VERSION_PATCH)));
     }
 }
