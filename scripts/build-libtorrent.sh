@@ -83,6 +83,9 @@ cmake --install "$work/build" --prefix "$work/install" >"$work/install.log" 2>&1
 # The build tree is not needed once installed: only the library and its headers are kept.
 rm -rf "$work/build"
 echo "$stamp_text" >"$work/stamp"
+# The library's install writes its pkg-config file into the configured prefix, inside $out:
+# cleared, or the move would put the build inside that folder instead of in its place.
+rm -rf "$out"
 mv "$work" "$out"
 ln -sfn "$out" "$link"
 echo "libtorrent $version for $SPROUT_FLAVOUR: built in $(( $(date +%s) - start )) s into $prefix"

@@ -16,7 +16,7 @@ common=(
   mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils xdotool imagemagick
-  locales fonts-wqy-microhei mktorrent
+  locales fonts-wqy-microhei mktorrent zip unzip
   libboost-dev dpkg-dev aria2 opentracker curl
 )
 win32_only=(wine32:i386)

@@ -15,7 +15,7 @@ using driver::ProgramFolder;
 
 namespace {
 
-// The label as the screen shows it, once the buttons below it have been painted too.
+// The label as the screen shows it, once the window has been painted.
 Picture LabelPicture(ProgramFolder& folder)
 {
     SproutProcess sprout;
@@ -26,19 +26,7 @@ Picture LabelPicture(ProgramFolder& folder)
     if (!dialog)
         return label;
     RECT labelArea = window_test::ControlArea(dialog, sprout.Control(IDC_LINK));
-    RECT buttonArea = window_test::ControlArea(dialog, sprout.Control(IDC_EXIT));
-    // Two equal copies in a row: painting has settled.
-    Picture previous;
-    driver::WaitUntil(
-        [&] {
-            Picture whole = window_test::CaptureClient(dialog);
-            bool painted = whole.Part(buttonArea).DistinctColours() > 2;
-            label = whole.Part(labelArea);
-            bool settled = painted && label == previous;
-            previous = label;
-            return settled;
-        },
-        10000);
+    label = window_test::CaptureSettled(dialog, sprout.Control(IDC_EXIT)).Part(labelArea);
     sprout.Press(IDC_EXIT);
     DWORD code = 0;
     EXPECT_TRUE(sprout.WaitForExit(15000, &code));

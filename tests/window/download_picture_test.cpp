@@ -24,23 +24,6 @@ bool HasValue(const SproutProcess& sprout, int controlId, const std::string& pre
     return text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// A settled copy: two equal copies in a row once the buttons have been painted.
-Picture SettledPicture(HWND dialog, HWND button)
-{
-    RECT buttonArea = window_test::ControlArea(dialog, button);
-    Picture picture;
-    Picture previous;
-    driver::WaitUntil(
-        [&] {
-            picture = window_test::CaptureClient(dialog);
-            bool settled = picture.Part(buttonArea).DistinctColours() > 2 && picture == previous;
-            previous = picture;
-            return settled;
-        },
-        10000);
-    return picture;
-}
-
 }  // namespace
 
 // The logo is looked up relative to the working folder. (Wine's LoadImageA also looks beside
@@ -59,7 +42,7 @@ TEST(DownloadPicture, LogoComesFromTheWorkingFolder)
         ASSERT_TRUE(sprout.Launch(folder.Exe(), "movie.torrent", workingFolder.Path()));
         HWND dialog = sprout.WaitForDialog();
         ASSERT_NE(dialog, nullptr);
-        Picture picture = SettledPicture(dialog, sprout.Control(IDC_EXIT));
+        Picture picture = window_test::CaptureSettled(dialog, sprout.Control(IDC_EXIT));
         RECT logo = window_test::ControlArea(dialog, sprout.Control(IDC_LOGO));
         InflateRect(&logo, -2, -2);  // inside the sunken edge
         EXPECT_EQ(!picture.Part(logo).IsUniform(), withLogo);

@@ -74,18 +74,7 @@ Shot TakeShot(ProgramFolder& folder, DWORD dpi)
     shot.label = window_test::ControlArea(dialog, sprout.Control(IDC_LINK));
     RECT logo = window_test::ControlArea(dialog, sprout.Control(IDC_LOGO));
     shot.logo = {logo.right - logo.left, logo.bottom - logo.top};
-    // Two equal copies in a row, with the buttons drawn: painting has settled.
-    RECT buttonArea = window_test::ControlArea(dialog, sprout.Control(IDC_EXIT));
-    Picture previous;
-    driver::WaitUntil(
-        [&] {
-            Picture whole = window_test::CaptureClient(dialog);
-            bool settled = whole.Part(buttonArea).DistinctColours() > 2 && whole == previous;
-            previous = whole;
-            return settled;
-        },
-        10000);
-    shot.client = previous;
+    shot.client = window_test::CaptureSettled(dialog, sprout.Control(IDC_EXIT));
     shot.client.SaveBmp(driver::BinDir() + "screenshot-" + std::to_string(dpi) + "dpi.bmp");
     sprout.Press(IDC_EXIT);
     DWORD code = 0;

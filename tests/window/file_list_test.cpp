@@ -13,9 +13,11 @@
 #include "status/status_texts.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/program_folder.h"
+#include "tests/driver/remote_list.h"
 
 using driver::SproutProcess;
 using driver::ProgramFolder;
+using driver::RemoteList;
 
 namespace {
 
@@ -32,46 +34,6 @@ std::string MultiFile(const std::string& name, const std::string& files,
     return "d" + rootExtra + S("info") + "d" + S("files") + "l" + files + "e" + S("name")
          + S(name) + S("piece length") + I(262144) + "ee";
 }
-
-// Reads the list of another process through a block of that process's memory.
-class RemoteList {
-public:
-    explicit RemoteList(const SproutProcess& sprout)
-        : m_list(sprout.Control(IDC_FILE_LIST)),
-          m_process(sprout.Process()),
-          m_block(VirtualAllocEx(m_process, nullptr, kBlockBytes, MEM_COMMIT, PAGE_READWRITE))
-    {
-    }
-    ~RemoteList()
-    {
-        if (m_block)
-            VirtualFreeEx(m_process, m_block, 0, MEM_RELEASE);
-    }
-    HWND Window() const { return m_list; }
-    int Rows() const { return int(SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Text(int row, int column) const
-    {
-        char* remote = static_cast<char*>(m_block);
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = remote + sizeof(LVITEMA);
-        item.cchTextMax = kBlockBytes - sizeof(LVITEMA);
-        SIZE_T done = 0;
-        WriteProcessMemory(m_process, remote, &item, sizeof(item), &done);
-        DWORD_PTR length = 0;
-        SendMessageTimeoutA(m_list, LVM_GETITEMTEXTA, WPARAM(row), LPARAM(remote),
-                            SMTO_ABORTIFHUNG, 5000, &length);
-        std::string text(length, '\0');
-        ReadProcessMemory(m_process, remote + sizeof(LVITEMA), &text[0], length, &done);
-        return text;
-    }
-
-private:
-    static const int kBlockBytes = 4096;
-    HWND m_list;
-    HANDLE m_process;
-    void* m_block;
-};
 
 // Starts sprout.exe on `torrentName` (written with `bytes` unless null) and checks its window.
 void Open(ProgramFolder& folder, SproutProcess& sprout, const char* bytes, size_t size,

@@ -85,6 +85,22 @@ Picture CaptureClient(HWND window)
     return picture;
 }
 
+Picture CaptureSettled(HWND dialog, HWND button)
+{
+    RECT buttonArea = ControlArea(dialog, button);
+    Picture picture;
+    Picture previous;
+    driver::WaitUntil(
+        [&] {
+            picture = CaptureClient(dialog);
+            bool settled = picture.Part(buttonArea).DistinctColours() > 2 && picture == previous;
+            previous = picture;
+            return settled;
+        },
+        10000);
+    return picture;
+}
+
 RECT ControlArea(HWND parent, HWND control)
 {
     RECT area = {};

@@ -26,6 +26,9 @@ struct Picture {
 
 // Raises the window above all others and copies its client area from the screen.
 Picture CaptureClient(HWND window);
+// The client area once painting has settled: the button drawn, and two equal copies in a row
+// (at most 10 seconds).
+Picture CaptureSettled(HWND dialog, HWND button);
 // The rectangle of a child control in its parent's client coordinates.
 RECT ControlArea(HWND parent, HWND control);
 
