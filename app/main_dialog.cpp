@@ -234,6 +234,7 @@ void MainDialog::StartOrStop()
     bool wasDownloading = m_downloading;
     m_downloading = !m_downloading;
     if (wasDownloading) {
+        // On purpose every status write from here on is dropped, not only one after the stop texts.
         m_showStatus = false;
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopping);
         Stop();

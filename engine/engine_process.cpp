@@ -145,9 +145,9 @@ HANDLE EngineProcess::LaunchChild(const char* commandLine, HANDLE childStdout, H
     startup.hStdOutput = childStdout;
     startup.hStdError = childStderr;
 
-    // Default security for the child on every family: a null DACL would let any process
-    // of any user open it with every right. CreateProcessA leaves the command line alone
-    // (only the wide version writes into it).
+    // Default security for the child on every family, on purpose, not a null DACL: that
+    // would let any process of any user open it (and its pipes) with every right.
+    // CreateProcessA leaves the command line alone (only the wide version writes into it).
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, const_cast<char*>(commandLine), nullptr, nullptr, TRUE,
                         CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info))
