@@ -113,7 +113,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 64 * 1024 * 1024;
+    // The real engine's cap, and the window's: 64 MiB and not a byte more.
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= 64 * 1024 * 1024;
     DWORD got = 0;
     if (ok) {
         bytes->resize(size_t(size.QuadPart));
