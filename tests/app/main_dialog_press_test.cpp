@@ -1,7 +1,8 @@
-// The main window run inside the test's own process, for the moments a black box cannot
-// time: Exit arriving while a Start press waits for a hook that the last Stop gave up. The
-// speed label is swapped for a window of another thread that holds the stdout reader in its
-// hook, and lets it go by sending Exit, exactly while the press waits.
+// The main window run inside the test's own process, for what a black box cannot reach:
+// Exit arriving while a Start press waits for a hook that the last Stop gave up (the speed
+// label is swapped for a window of another thread that holds the stdout reader in its hook,
+// and lets it go by sending Exit, exactly while the press waits), and a start that fails
+// before the engine exists (the runner's set-up calls fail on demand).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,6 +18,8 @@
 #include "res/resource.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/program_folder.h"
+#include "tests/engine/system_seam.h"
+#include "status/status_texts.h"
 
 Text g_torrentName;
 
@@ -91,64 +94,110 @@ DWORD WINAPI HeldLabelThread(void* parameter)
     return 0;
 }
 
+// The window of a torrent of one file in the test's bin folder, which is its program folder,
+// saving into a folder of its own.
+class MainDialogInProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_hadSettings = driver::FileExists(m_settings);
+        ASSERT_TRUE(driver::WriteFile(
+            m_torrent, "d4:infod6:lengthi262144e4:name8:data.bin12:piece lengthi262144eee"));
+        Module::Init(GetModuleHandleA(nullptr));
+        INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
+        Module::AddMessageLoop(&m_loop);
+        g_torrentName = kTorrentName;
+    }
+    void TearDown() override
+    {
+        Module::RemoveMessageLoop();
+        SetCurrentDirectoryA(driver::BinDir().c_str());
+        DeleteFileA(m_torrent.c_str());
+        if (m_hadSettings)
+            WritePrivateProfileStringA(kTorrentName, nullptr, nullptr, m_settings.c_str());
+        else
+            DeleteFileA(m_settings.c_str());
+    }
+    HWND Create(MainDialog& dialog)
+    {
+        HWND window = dialog.Create();
+        if (window)
+            SetDlgItemTextA(window, IDC_SAVE_FOLDER, m_saveTo.Path().c_str());
+        return window;
+    }
+
+    driver::TempDir m_saveTo{"press"};
+    driver::ScopedEnvironment m_rate{"SPROUT_BT_RATE", "0"};
+
+private:
+    const std::string m_torrent = driver::BinDir() + kTorrentName;
+    const std::string m_settings = driver::BinDir() + "settings.ini";
+    bool m_hadSettings = false;
+    MessageLoop m_loop;
+};
+
+const WPARAM kPress = MAKEWPARAM(IDC_START_STOP, BN_CLICKED);
+
 }  // namespace
 
-TEST(MainDialogPress, ExitWhileAStartPressWaitsForAHookStartsNothing)
+TEST_F(MainDialogInProcess, ExitWhileAStartPressWaitsForAHookStartsNothing)
 {
-    const std::string torrent = driver::BinDir() + kTorrentName;
-    const std::string settings = driver::BinDir() + "settings.ini";
-    bool hadSettings = driver::FileExists(settings);
-    ASSERT_TRUE(driver::WriteFile(
-        torrent, "d4:infod6:lengthi262144e4:name8:data.bin12:piece lengthi262144eee"));
-    driver::TempDir saveTo("press-exit");
-    driver::ScopedEnvironment rate("SPROUT_BT_RATE", "0");
-
-    Module::Init(GetModuleHandleA(nullptr));
-    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
-    MessageLoop loop;
-    Module::AddMessageLoop(&loop);
-    g_torrentName = kTorrentName;
     WNDCLASSA labelClass = {};
     labelClass.lpfnWndProc = HeldLabelProc;
     labelClass.hInstance = GetModuleHandleA(nullptr);
     labelClass.lpszClassName = "SproutHeldLabel";
     RegisterClassA(&labelClass);
-    {
-        MainDialog dialog;
-        HWND window = dialog.Create();
-        ASSERT_NE(nullptr, window);
-        SetDlgItemTextA(window, IDC_SAVE_FOLDER, saveTo.Path().c_str());
-        // The template's speed label gives its identifier up to the held one.
-        SetWindowLongPtrA(GetDlgItem(window, IDC_SPEED), GWLP_ID, 0xFFF0);
-        HeldLabel label;
-        label.dialog = window;
-        label.thread = CreateThread(nullptr, 0, HeldLabelThread, &label, 0, nullptr);
-        ASSERT_TRUE(PumpSentUntil(label.ready, 5000));
+    MainDialog dialog;
+    HWND window = Create(dialog);
+    ASSERT_NE(nullptr, window);
+    // The template's speed label gives its identifier up to the held one.
+    SetWindowLongPtrA(GetDlgItem(window, IDC_SPEED), GWLP_ID, 0xFFF0);
+    HeldLabel label;
+    label.dialog = window;
+    label.thread = CreateThread(nullptr, 0, HeldLabelThread, &label, 0, nullptr);
+    ASSERT_TRUE(PumpSentUntil(label.ready, 5000));
 
-        const WPARAM press = MAKEWPARAM(IDC_START_STOP, BN_CLICKED);
-        SendMessageA(window, WM_COMMAND, press, 0);
-        // The first status block's rate: the stdout reader waits in its hook.
-        ASSERT_TRUE(PumpSentUntil(label.holding, 10000));
-        // Stop gives the run up with that hook in flight.
-        SendMessageA(window, WM_COMMAND, press, 0);
-        EXPECT_TRUE(IsWindow(window));
-        // Exit comes while the next press waits for the hook, and only then lets it go.
-        SetEvent(label.release);
-        SendMessageA(window, WM_COMMAND, press, 0);
-        EXPECT_FALSE(IsWindow(window));
+    SendMessageA(window, WM_COMMAND, kPress, 0);
+    // The first status block's rate: the stdout reader waits in its hook.
+    ASSERT_TRUE(PumpSentUntil(label.holding, 10000));
+    // Stop gives the run up with that hook in flight.
+    SendMessageA(window, WM_COMMAND, kPress, 0);
+    EXPECT_TRUE(IsWindow(window));
+    // Exit comes while the next press waits for the hook, and only then lets it go.
+    SetEvent(label.release);
+    SendMessageA(window, WM_COMMAND, kPress, 0);
+    EXPECT_FALSE(IsWindow(window));
 
-        MSG quit = {};
-        EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-        EXPECT_EQ(WPARAM(IDC_EXIT), quit.wParam);
-        // Start would have created the engine before it returned.
-        EXPECT_TRUE(driver::EngineChildren(GetCurrentProcessId()).empty());
+    MSG quit = {};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(WPARAM(IDC_EXIT), quit.wParam);
+    // Start would have created the engine before it returned.
+    EXPECT_TRUE(driver::EngineChildren(GetCurrentProcessId()).empty());
+}
+
+TEST_F(MainDialogInProcess, AStartThatFailsBeforeTheEngineExistsTellsTheFailedStepsError)
+{
+    MainDialog dialog;
+    HWND window = Create(dialog);
+    ASSERT_NE(nullptr, window);
+    ShowWindow(window, SW_SHOW);
+    for (SetUpCall call : {SetUpCall::kCreatePipe, SetUpCall::kCreateEvent}) {
+        char reason[512] = {};
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       SetUpError(call), 0, reason, sizeof(reason), nullptr);
+        Text expected(reason);
+        expected.Trim();
+        ASSERT_FALSE(expected.IsEmpty());
+        FailSetUpCall(call, 1);
+        SendMessageA(window, WM_COMMAND, kPress, 0);
+        FailSetUpCall(call, 0);
+        HWND tip = driver::FindVisibleWindow(GetCurrentProcessId(), "tooltips_class32");
+        ASSERT_NE(nullptr, tip);
+        std::string text = driver::WindowText(tip);
+        EXPECT_EQ(text.find(texts::kCannotStart), 0u) << text;
+        EXPECT_NE(text.find(expected.c_str()), std::string::npos) << text;
+        // The next press runs Stop for the failed start.
+        SendMessageA(window, WM_COMMAND, kPress, 0);
     }
-    Module::RemoveMessageLoop();
-    SetCurrentDirectoryA(driver::BinDir().c_str());
-    DeleteFileA(torrent.c_str());
-    if (hadSettings)
-        WritePrivateProfileStringA(kTorrentName, nullptr, nullptr, settings.c_str());
-    else
-        DeleteFileA(settings.c_str());
 }
