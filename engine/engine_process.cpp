@@ -352,17 +352,14 @@ bool EngineProcess::HookInFlight() const
 
 // A hook may be waiting in SendMessage for a window of this thread: keep handling the
 // messages sent to this thread while waiting, or neither side could go on.
-bool EngineProcess::WaitForHooksInFlight(DWORD timeoutMs) const
+void EngineProcess::WaitForHooksInFlight(DWORD timeoutMs) const
 {
     DWORD start = GetTickCount();
-    while (HookInFlight()) {
-        if (timeoutMs != INFINITE && GetTickCount() - start >= timeoutMs)
-            return false;
+    while (HookInFlight() && (timeoutMs == INFINITE || GetTickCount() - start < timeoutMs)) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
     }
-    return true;
 }
 
 // The engine goes first, within Stop's bounds: a hook may be waiting for it to end. Then the

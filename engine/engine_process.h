@@ -41,10 +41,10 @@ protected:
     void Shutdown();
 
     // Waits until no hook call of this runner's runs, current or given up, is left in
-    // flight, handling the messages sent to this thread meanwhile; false when the time ran
-    // out first. A derived class whose hooks share state calls it before Start, so that a
-    // hook of a run that Stop gave up never overlaps the hooks of the next run.
-    bool WaitForHooksInFlight(DWORD timeoutMs = INFINITE) const;
+    // flight, or at most timeoutMs, handling the messages sent to this thread meanwhile. A
+    // derived class whose hooks share state calls it before Start, so that a hook of a run
+    // that Stop gave up never overlaps the hooks of the next run.
+    void WaitForHooksInFlight(DWORD timeoutMs = INFINITE) const;
 
     // Inside OnTerminated: the child's exit code when it ended by itself, STILL_ACTIVE when
     // the run was stopped while it still ran.

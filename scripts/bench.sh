@@ -387,5 +387,7 @@ echo "runner's own bounds for Stop; memchr over the same bytes, in the same run,
 echo "(and, as a second floor, only appending the same chunks to a text held to the same bound);"
 echo "the parser itself with 1 KB pending for its cost per call, and the reference parser (the"
 echo "first one, kept in the tests) for its heap; the 30 s download for the peak working set;"
+echo "a torrent of one file for the 1 MB torrent's time to the window (median of 5) and peak"
+echo "working set (read from /proc once the window shows);"
 echo "aria2c (Linux) fetching the same torrent from the same loopback seeder right after bt.exe"
 echo "(under Wine, its start-up included) for the real engine's download rate."
