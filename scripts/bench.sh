@@ -245,7 +245,7 @@ list_ms() { for _ in $(seq 5); do startup sprout.exe "$1"; done | grep -E '^[0-9
 ms_one=$(list_ms one-file.torrent)
 ms_long=$(list_ms long-name.torrent)
 if [ -n "$ms_one" ] && [ -n "$ms_long" ]; then
-  row "start-up, 1 MB torrent of a long name (ms)" "$ms_long" "$ms_one one file" "+$(calc "$ms_long - $ms_one" 1)" \
+  row "start-up, 1 MB torrent of a long name (ms)" "$ms_long" "$ms_one one file" "$(awk "BEGIN { printf \"%+.1f\", $ms_long - $ms_one }")" \
       "< 1000 ms" "$(verdict "$ms_long < 1000")"
 else
   na "start-up, 1 MB torrent of a long name (ms)" "n/a (dialog not seen)" "< 1000 ms"
