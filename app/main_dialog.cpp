@@ -206,6 +206,8 @@ void MainDialog::OnStartStop()
         ++m_pressesWaiting;
         return;
     }
+    if (m_exited)
+        return;
     m_pressUnderWay = true;
     StartOrStop();
     m_pressUnderWay = false;
@@ -232,6 +234,7 @@ void MainDialog::StartOrStop()
     bool wasDownloading = m_downloading;
     m_downloading = !m_downloading;
     if (wasDownloading) {
+        // On purpose every status write from here on is dropped, not only one after the stop texts.
         m_showStatus = false;
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopping);
         Stop();
@@ -247,6 +250,9 @@ void MainDialog::StartOrStop()
     }
     // The parser's buffer is not shared with a reader that the last Stop gave up.
     WaitForHooksInFlight();
+    // Exit may have come while this thread waited: then nothing starts any more.
+    if (m_exited)
+        return;
     m_showStatus = true;
     BeforeStart();
     // A failed start has already handed its text to OnStdout; the texts stay.
@@ -276,6 +282,7 @@ void MainDialog::OnForum()
 void MainDialog::OnExit()
 {
     // The engine is stopped later, when the run function destroys this object.
+    m_exited = true;
     DestroyWindow(m_hDialog);
     PostQuitMessage(IDC_EXIT);
 }

@@ -95,6 +95,7 @@ private:
     bool m_downloading = false;  // toggled by every Start/Stop press, on this thread only
     bool m_pressUnderWay = false;
     int m_pressesWaiting = 0;  // presses that arrived during another, still to run
+    bool m_exited = false;     // set by Exit: no press starts the engine after it
     // Whether the parser's results reach the controls: set by this thread before Start, cleared
     // before Stop, read by the stdout reader. A write that Stop held up would otherwise land
     // after the stop texts and undo their reset of the speed and time left.

@@ -4,16 +4,6 @@
 
 #include "framework/text.h"
 
-namespace {
-
-// Length of the character at p; a lead byte with nothing after it counts as one.
-int CharLength(const char* p, const char* end)
-{
-    return (p + 1 < end && IsLeadByte(static_cast<unsigned char>(*p))) ? 2 : 1;
-}
-
-}  // namespace
-
 void StderrTail::Append(const char* chunk)
 {
     int incoming = static_cast<int>(std::strlen(chunk));

@@ -12,10 +12,14 @@
 
 namespace {
 
-// Torrent files are small; a larger file is no torrent this program can show.
+// Torrent files are small; a larger file is no torrent this program can show (the engine
+// refuses it too).
 const DWORD kMaxTorrentBytes = 64 * 1024 * 1024;
 // Dialog units of the size column.
 const int kSizeColumnWidth = 56;
+// A path is shown in at most this many bytes, terminator included: a list line shows fewer.
+const int kShownPathBytes = 1024;
+const char kUtf8Ellipsis[] = "\xE2\x80\xA6";
 
 // Copies whole characters of the system code page that fit, terminated.
 void CopyBounded(char* out, int size, const char* text, size_t length)
@@ -23,7 +27,7 @@ void CopyBounded(char* out, int size, const char* text, size_t length)
     const char* end = text + length;
     int used = 0;
     for (const char* p = text; p < end;) {
-        int step = (p + 1 < end && IsLeadByte(static_cast<unsigned char>(*p))) ? 2 : 1;
+        int step = CharLength(p, end);
         if (used + step > size - 1)
             break;
         for (int i = 0; i < step; ++i)
@@ -32,13 +36,14 @@ void CopyBounded(char* out, int size, const char* text, size_t length)
     out[used] = '\0';
 }
 
-// UTF-8 into the system code page; characters it cannot show become '?'.
+// UTF-8 of at most kShownPathBytes into the system code page, which takes no more bytes for
+// it; characters it cannot show become '?'.
 void CopyUtf8(char* out, int size, const char* text, size_t length)
 {
-    wchar_t wide[1024];
-    char narrow[2048];
-    int bytes = length < 1024 ? int(length) : 1024;
-    int count = MultiByteToWideChar(CP_UTF8, 0, text, bytes, wide, 1024);
+    wchar_t wide[kShownPathBytes];
+    char narrow[2 * kShownPathBytes];
+    int bytes = length < kShownPathBytes ? int(length) : kShownPathBytes;
+    int count = MultiByteToWideChar(CP_UTF8, 0, text, bytes, wide, kShownPathBytes);
     // A character beyond the basic plane is one '?', not one for each half of its pair.
     int kept = 0;
     for (int i = 0; i < count; ++i) {
@@ -93,9 +98,10 @@ void AddColumn(HWND list, int index, const char* title, int width, int format)
 void TorrentFileList::Create(HWND dialog, int controlId, const char* torrentPath, RECT area)
 {
     DWORD size = 0;
-    char* data = ReadWholeFile(torrentPath, &size);
-    m_readable = data && m_contents.Read(data, size);
-    delete[] data;
+    m_torrent.reset(ReadWholeFile(torrentPath, &size));
+    m_readable = m_torrent && m_contents.Read(m_torrent.get(), size);
+    if (!m_readable)
+        m_torrent.reset();
 
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
@@ -160,11 +166,15 @@ void TorrentFileList::FillRow(int row, int column, char* text, int size) const
         lstrcatA(line, texts::kTotalSuffix);
         CopyBounded(text, size, line, lstrlenA(line));
     } else {
-        size_t length = 0;
-        const char* path = m_contents.Path(row, &length);
-        if (m_contents.PathIsUtf8(row))
-            CopyUtf8(text, size, path, length);
+        // Cut to the line's room, in the path's own encoding, which converting can only shorten.
+        char shown[kShownPathBytes];
+        size_t room = size < kShownPathBytes ? size_t(size - 1) : size_t(kShownPathBytes - 1);
+        bool utf8 = m_contents.PathIsUtf8(row);
+        size_t length = m_contents.ShownPath(row, utf8 ? kUtf8Ellipsis : texts::kEllipsis,
+                                             shown, room);
+        if (utf8)
+            CopyUtf8(text, size, shown, length);
         else
-            CopyBounded(text, size, path, length);
+            CopyBounded(text, size, shown, length);
     }
 }

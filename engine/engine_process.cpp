@@ -35,19 +35,28 @@ void CancelBlockedRead(HANDLE thread)
         reinterpret_cast<CancelSynchronousIoFn>(reinterpret_cast<void*>(proc))(thread);
 }
 
+// The error of the system call that has just failed, taken before anything else can change
+// it; never 0, which would tell the failure as success.
+DWORD LastFailure()
+{
+    DWORD error = GetLastError();
+    return error ? error : ERROR_GEN_FAILURE;
+}
+
 // One pipe: the child's end stays inheritable, the runner's end is a private copy, so that
-// the child never holds the runner's end and its pipes break when it goes.
-bool OpenPipe(OwnedHandle& childEnd, OwnedHandle& ownEnd, bool childReads)
+// the child never holds the runner's end and its pipes break when it goes. Returns 0, or the
+// error of the call that failed.
+DWORD OpenPipe(OwnedHandle& childEnd, OwnedHandle& ownEnd, bool childReads)
 {
     OwnedHandle readEnd;
     OwnedHandle writeEnd;
     if (!engine_system::CreateInheritablePipe(readEnd.put(), writeEnd.put()))
-        return false;
+        return LastFailure();
     OwnedHandle& inheritableOwnEnd = childReads ? writeEnd : readEnd;
     if (!engine_system::DuplicateForSelf(inheritableOwnEnd.get(), ownEnd.put()))
-        return false;
+        return LastFailure();
     childEnd = std::move(childReads ? readEnd : writeEnd);
-    return true;
+    return 0;
 }
 
 }  // namespace
@@ -89,21 +98,28 @@ int EngineProcess::Start(const char* commandLine, int showFlag)
 // and no child running.
 bool EngineProcess::PrepareRun(const char* commandLine, int showFlag)
 {
-    m_startError = 0;
     OwnedHandle childStdin, childStdout, childStderr, stdinWrite, stdoutRead, stderrRead;
-    if (!OpenPipe(childStdin, stdinWrite, true) || !OpenPipe(childStdout, stdoutRead, false) ||
-        !OpenPipe(childStderr, stderrRead, false))
+    m_startError = OpenPipe(childStdin, stdinWrite, true);
+    if (!m_startError)
+        m_startError = OpenPipe(childStdout, stdoutRead, false);
+    if (!m_startError)
+        m_startError = OpenPipe(childStderr, stderrRead, false);
+    if (m_startError)
         return false;
     OwnedHandle stopEvent(engine_system::CreateStopEvent());
-    if (!stopEvent)
+    if (!stopEvent) {
+        m_startError = LastFailure();
         return false;
+    }
     EngineRun* run = EngineRun::Create(this, stdoutRead, stderrRead, stopEvent);
-    if (!run)
+    if (!run) {
+        m_startError = ERROR_NOT_ENOUGH_MEMORY;
         return false;
+    }
     OwnedHandle process(LaunchChild(commandLine, childStdout.get(), childStdin.get(),
                                     childStderr.get(), showFlag));
     if (!process) {
-        m_startError = GetLastError();
+        m_startError = LastFailure();
         run->Discard();
         return false;
     }
@@ -129,9 +145,9 @@ HANDLE EngineProcess::LaunchChild(const char* commandLine, HANDLE childStdout, H
     startup.hStdOutput = childStdout;
     startup.hStdError = childStderr;
 
-    // Default security for the child on every family: a null DACL would let any process
-    // of any user open it with every right. CreateProcessA leaves the command line alone
-    // (only the wide version writes into it).
+    // Default security for the child on every family, on purpose, not a null DACL: that
+    // would let any process of any user open it (and its pipes) with every right.
+    // CreateProcessA leaves the command line alone (only the wide version writes into it).
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, const_cast<char*>(commandLine), nullptr, nullptr, TRUE,
                         CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info))
@@ -142,8 +158,7 @@ HANDLE EngineProcess::LaunchChild(const char* commandLine, HANDLE childStdout, H
 
 HANDLE EngineProcess::StartWorker(LPTHREAD_START_ROUTINE main, int worker)
 {
-    DWORD threadId = 0;  // the 9x family refuses a null id pointer
-    HANDLE thread = CreateThread(nullptr, 0, main, m_run, 0, &threadId);
+    HANDLE thread = engine_system::StartThread(main, m_run);
     if (!thread)
         m_run->ReleaseWorker(worker);
     return thread;
@@ -216,16 +231,20 @@ void EngineProcess::RaiseHook(EngineRun* run, int worker, const char* text)
         target->OnStdout(text);
     else if (worker == kStderrReader)
         target->OnStderr(text);
-    else {
-        // Read while the run still holds its copy of the process handle; a run that was
-        // stopped finds the child still running (Stop ends it only later).
-        DWORD exitCode = STILL_ACTIVE;
-        if (!GetExitCodeProcess(run->Process(), &exitCode))
-            exitCode = STILL_ACTIVE;
-        target->m_childExitCode = exitCode;
-        target->OnTerminated();
-    }
+    else if (run->ClaimEnd())  // claimed inside the hook, so Stop sees it before it detaches
+        target->TellEnd(run);
     run->LeaveHook(worker);
+}
+
+void EngineProcess::TellEnd(EngineRun* run)
+{
+    // Read while the run still holds its copy of the process handle; a run that was stopped
+    // finds the child still running (Stop ends it only later).
+    DWORD exitCode = STILL_ACTIVE;
+    if (!GetExitCodeProcess(run->Process(), &exitCode))
+        exitCode = STILL_ACTIVE;
+    m_childExitCode = exitCode;
+    OnTerminated();
 }
 
 void EngineProcess::Stop()
@@ -240,6 +259,10 @@ void EngineProcess::Stop()
     if (m_hWatchThread)
         WaitForSingleObject(m_hWatchThread.get(), kBoundedWaitMs);
     m_hWatchThread.reset();
+    // A watcher that has not reached its hook by now (started late, or not at all) would find
+    // its run given up: the run's end is told here instead, on this thread, still once.
+    if (m_run && !m_run->Detached() && m_run->ClaimEnd())
+        TellEnd(m_run);
 
     m_hChildStdin.reset();
     m_hChildStdout.reset();
@@ -303,12 +326,12 @@ void EngineProcess::RetireRun()
     ReleaseQuietRuns();
 }
 
-void EngineProcess::ReleaseQuietRuns()
+void EngineProcess::ReleaseQuietRuns(bool evenInHook)
 {
     EngineRun** link = &m_retiredRuns;
     while (*link) {
         EngineRun* run = *link;
-        if (run->HookInFlight()) {
+        if (!evenInHook && run->HookInFlight()) {
             link = &run->m_nextRetired;
         } else {
             *link = run->m_nextRetired;
@@ -329,21 +352,28 @@ bool EngineProcess::HookInFlight() const
 
 // A hook may be waiting in SendMessage for a window of this thread: keep handling the
 // messages sent to this thread while waiting, or neither side could go on.
-void EngineProcess::WaitForHooksInFlight() const
+void EngineProcess::WaitForHooksInFlight(DWORD timeoutMs) const
 {
-    while (HookInFlight()) {
+    DWORD start = GetTickCount();
+    while (HookInFlight() && (timeoutMs == INFINITE || GetTickCount() - start < timeoutMs)) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
     }
 }
 
+// The engine goes first, within Stop's bounds: a hook may be waiting for it to end. Then the
+// hooks still in flight get one bounded wait, in which this thread serves the messages they
+// send it, which is all that the program's hooks wait for. A hook held longer by anything
+// else is left behind, as Stop leaves a reader it cannot end: the owner is not kept from
+// going.
 void EngineProcess::Shutdown()
 {
     if (m_run)
         m_run->Detach();
-    WaitForHooksInFlight();
-    // No hook can start any more: Stop gives every run back to its workers.
     Stop();
+    WaitForHooksInFlight(kBoundedWaitMs);
+    // No hook can start any more: every run goes back to its workers.
+    ReleaseQuietRuns(true);
     m_shutDown = true;
 }

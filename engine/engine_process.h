@@ -27,28 +27,30 @@ public:
     void Stop();
 
 protected:
-    // Hooks, empty here. All but OnStarted (and the failed-start text) arrive on worker threads.
+    // Hooks, empty here. All but OnStarted (and the failed-start text) arrive on worker
+    // threads; OnTerminated comes once per run, from Stop on its caller's thread when the
+    // watcher has not begun in time.
     virtual void OnStarted(const char* commandLine);
     virtual void OnStdout(const char* text);
     virtual void OnStderr(const char* text);
     virtual void OnTerminated();
 
     // For a derived destructor that must see the runner stopped before its own members go:
-    // makes the hooks inert, waits until no hook call is left in flight, and runs Stop.
-    // The base destructor then finds it done and does not stop a second time.
+    // makes the hooks inert, runs Stop, then waits, bounded, until no hook call is left in
+    // flight. The base destructor then finds it done and does not stop a second time.
     void Shutdown();
 
     // Waits until no hook call of this runner's runs, current or given up, is left in
-    // flight, handling the messages sent to this thread meanwhile. A derived class whose
-    // hooks share state calls it before Start, so that a hook of a run that Stop gave up
-    // never overlaps the hooks of the next run.
-    void WaitForHooksInFlight() const;
+    // flight, or at most timeoutMs, handling the messages sent to this thread meanwhile. A
+    // derived class whose hooks share state calls it before Start, so that a hook of a run
+    // that Stop gave up never overlaps the hooks of the next run.
+    void WaitForHooksInFlight(DWORD timeoutMs = INFINITE) const;
 
     // Inside OnTerminated: the child's exit code when it ended by itself, STILL_ACTIVE when
     // the run was stopped while it still ran.
     DWORD ChildExitCode() const { return m_childExitCode; }
-    // After a Start that returned 0: the system's error code for the failed process creation,
-    // or 0 when something before it failed.
+    // After a Start that returned 0: the system's error code of the step that failed (a pipe,
+    // the stop event, the run's memory or the process creation); never 0.
     DWORD StartError() const { return m_startError; }
 
 private:
@@ -60,12 +62,13 @@ private:
     static void ReadLoop(EngineRun* run, int worker);
     static void WatchLoop(EngineRun* run);
     static void RaiseHook(EngineRun* run, int worker, const char* text);
+    void TellEnd(EngineRun* run);
 
     bool PrepareRun(const char* commandLine, int showFlag);
     HANDLE StartWorker(LPTHREAD_START_ROUTINE main, int worker);
     void EndReader(OwnedHandle& thread, int worker);
     void RetireRun();
-    void ReleaseQuietRuns();
+    void ReleaseQuietRuns(bool evenInHook = false);
     bool HookInFlight() const;
 
     // Who owns and touches each field: see the top of engine_process.cpp.
@@ -82,7 +85,7 @@ private:
     EngineRun* m_run = nullptr;
     EngineRun* m_retiredRuns = nullptr;
     bool m_shutDown = false;  // Shutdown has run and nothing was started since
-    DWORD m_childExitCode = STILL_ACTIVE;  // written by the watcher just before OnTerminated
+    DWORD m_childExitCode = STILL_ACTIVE;  // written just before OnTerminated, by its caller
     DWORD m_startError = 0;                // runner's thread only
 
     // A run is in progress; the signal on which the workers end. Stored only as 0 or 1.

@@ -54,6 +54,10 @@ public:
     bool HookInFlight() const;
     // Keeps a worker out of its hook for good; false while it is inside one.
     bool BarHooks(int worker);
+    // The run's end is told once: true for whichever asks first, the watcher from inside its
+    // hook or Stop for a watcher that has not come so far.
+    bool ClaimEnd() { return m_endClaimed.exchange(1) == 0; }
+    bool Detached() const { return m_target.load() == nullptr; }
 
     // Owned by the runner's thread: its list of given-up runs with a hook call in flight.
     EngineRun* m_nextRetired = nullptr;
@@ -70,6 +74,7 @@ private:
     // One bit per holder, so that each lets go exactly once, also for a terminated worker.
     std::atomic<long> m_holders{((1L << kWorkerCount) - 1) | kRunnerBit};
     std::atomic<long> m_stopped{0};
+    std::atomic<long> m_endClaimed{0};
     std::atomic<EngineProcess*> m_target;
     std::atomic<long> m_hookState[kWorkerCount] = {};
     OwnedHandle m_hStdout;

@@ -16,6 +16,12 @@ bool DuplicateForSelf(HANDLE handle, HANDLE* copy)
 
 HANDLE CreateStopEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
 
+HANDLE StartThread(LPTHREAD_START_ROUTINE main, void* parameter)
+{
+    DWORD threadId = 0;  // the 9x family refuses a null id pointer
+    return CreateThread(nullptr, 0, main, parameter, 0, &threadId);
+}
+
 bool IsWin9xFamily() { return (GetVersion() & 0x80000000) != 0; }
 
 }  // namespace engine_system

@@ -1,5 +1,6 @@
-// The system calls that set up a run and may fail, and the family test, in a file of their
-// own: the runner's tests link their own versions, which fail on demand or claim the 9x family.
+// The system calls that set up a run and may fail or be slow, and the family test, in a file
+// of their own: the runner's tests link their own versions, which fail on demand, start a
+// worker late or claim the 9x family.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,8 @@ bool CreateInheritablePipe(HANDLE* readEnd, HANDLE* writeEnd);
 bool DuplicateForSelf(HANDLE handle, HANDLE* copy);
 // An unnamed manual-reset event, not signalled; null on failure.
 HANDLE CreateStopEvent();
+// A worker thread, running at once with its default stack; null on failure.
+HANDLE StartThread(LPTHREAD_START_ROUTINE main, void* parameter);
 // True on the 9x family (the high bit of GetVersion), false on the NT family.
 bool IsWin9xFamily();
 

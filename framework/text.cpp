@@ -10,12 +10,11 @@ namespace {
 // through every character of its buffer on every search, too often for a system call each.
 bool g_leadBytes[256] = {};
 bool g_anyLeadBytes = false;
+}
 
-// Bytes taken by the character at p, never past end; always at least one.
 int CharLength(const char* p, const char* end)
 {
     return (p + 1 < end && IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') ? 2 : 1;
-}
 }
 
 void SetLeadByteTest(LeadByteTest test)

@@ -10,6 +10,9 @@ bool IsLeadByte(unsigned char byte);
 
 // Steps over one character: a lead byte followed by a non-NUL byte counts as one character.
 const char* NextChar(const char* p);
+// Bytes taken by the character at p in text that need not end in a NUL: as NextChar counts
+// them, never past end, always at least one.
+int CharLength(const char* p, const char* end);
 
 // ASCII white space only: space, tab, LF, VT, FF, CR. Bytes of 0x80 and above never are.
 inline bool IsAsciiSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }

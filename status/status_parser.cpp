@@ -175,7 +175,8 @@ void StatusParser::TakeDownloaded(StatusSink& sink)
 // stay that many blocks behind for good. Once three gate keys are left after a call, the text
 // up to the line end behind the last but one goes: the newest complete block stays, behind a
 // line end, and is taken by the next call as it would have been. With two blocks left the
-// newer still waits for the next call, as the rules have it.
+// newer still waits for the next call, as the rules have it. A difference kept on purpose:
+// after such a drop the file size can be taken again, from that later block's "saving:" line.
 void StatusParser::DropStaleBlocks()
 {
     const char* text = m_pendingOutput.Data();

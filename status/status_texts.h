@@ -51,6 +51,8 @@
 // 合计：<count> 个文件: the file list's last row
 #define SPROUT_TEXT_TOTAL_PREFIX "\xBA\xCF\xBC\xC6\xA3\xBA"
 #define SPROUT_TEXT_TOTAL_SUFFIX " \xB8\xF6\xCE\xC4\xBC\xFE"
+// …: where the file list leaves part of a path out that its line has no room for
+#define SPROUT_TEXT_ELLIPSIS "\xA1\xAD"
 
 // The whole texts, as the window and the tests use them.
 namespace texts {
@@ -70,4 +72,5 @@ constexpr char kFileColumn[] = SPROUT_TEXT_FILE_COLUMN;
 constexpr char kSizeColumn[] = SPROUT_TEXT_SIZE_COLUMN;
 constexpr char kTotalPrefix[] = SPROUT_TEXT_TOTAL_PREFIX;
 constexpr char kTotalSuffix[] = SPROUT_TEXT_TOTAL_SUFFIX;
+constexpr char kEllipsis[] = SPROUT_TEXT_ELLIPSIS;
 }  // namespace texts

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/text.h"
 #include "torrent/bencode_reader.h"
 
 namespace {
@@ -20,6 +21,56 @@ bool IsUtf8EncodingName(const char* bytes, size_t length)
         name[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
     }
     return std::strcmp(name, "UTF-8") == 0 || std::strcmp(name, "UTF8") == 0;
+}
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The longest beginning of the text, at most limit bytes, that ends between two characters.
+size_t HeadLength(const char* text, size_t length, size_t limit, bool utf8)
+{
+    if (length <= limit)
+        return length;
+    size_t cut = 0;
+    if (utf8) {
+        cut = limit;
+        while (cut > 0 && IsUtf8Continuation(text[cut]))
+            --cut;
+        return cut;
+    }
+    for (;;) {
+        size_t next = cut + size_t(CharLength(text + cut, text + length));
+        if (next > limit)
+            return cut;
+        cut = next;
+    }
+}
+
+// Where the longest end of the text, at most limit bytes, that begins a character starts.
+// The system code page is walked from the start: a trail byte may look like a lead byte.
+size_t TailStart(const char* text, size_t length, size_t limit, bool utf8)
+{
+    if (length <= limit)
+        return 0;
+    size_t start = length - limit;
+    if (utf8) {
+        while (start < length && IsUtf8Continuation(text[start]))
+            ++start;
+        return start;
+    }
+    size_t at = 0;
+    while (at < start)
+        at += size_t(CharLength(text + at, text + length));
+    return at;
+}
+
+// A list shows no control characters.
+size_t CopyShown(char* out, const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        out[i] = c < 0x20 || c == 0x7F ? '?' : char(c);
+    }
+    return length;
 }
 
 }  // namespace
@@ -65,121 +116,56 @@ TorrentContents::~TorrentContents() { Clear(); }
 
 void TorrentContents::Clear()
 {
-    std::free(m_names);
     std::free(m_entries);
-    m_names = nullptr;
-    m_namesUsed = m_namesCapacity = 0;
     m_entries = nullptr;
     m_count = m_capacity = 0;
     m_total = 0;
+    m_data = m_name = nullptr;
+    m_size = m_nameLength = 0;
+    m_nativeDeclared = m_nameUtf8Key = false;
 }
 
-const char* TorrentContents::Path(int index, size_t* length) const
+bool TorrentContents::AddEntry(int64_t length, size_t partsAt, bool utf8)
 {
-    *length = m_entries[index].pathLength;
-    return m_names + m_entries[index].pathOffset;
-}
-
-bool TorrentContents::Append(const char* bytes, size_t length)
-{
-    if (length > m_namesCapacity - m_namesUsed) {
-        size_t capacity = m_namesCapacity ? m_namesCapacity : 4096;
-        while (length > capacity - m_namesUsed) {
-            if (capacity > SIZE_MAX / 2)
-                return false;
-            capacity *= 2;
-        }
-        char* grown = static_cast<char*>(std::realloc(m_names, capacity));
-        if (!grown)
-            return false;
-        m_names = grown;
-        m_namesCapacity = capacity;
-    }
-    // A list shows no control characters.
-    for (size_t i = 0; i < length; ++i) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        m_names[m_namesUsed++] = c < 0x20 || c == 0x7F ? '?' : char(c);
-    }
-    return true;
-}
-
-bool TorrentContents::AddEntry(size_t pathOffset, int64_t length, bool utf8Keys)
-{
-    if (length < 0 || length > INT64_MAX - m_total || m_count >= kMaxFiles)
+    if (length < 0 || length > INT64_MAX - m_total || m_count >= m_capacity)
         return false;
-    if (m_count == m_capacity) {
-        int capacity = m_capacity ? m_capacity * 2 : 64;
-        Entry* grown =
-            static_cast<Entry*>(std::realloc(m_entries, sizeof(Entry) * size_t(capacity)));
-        if (!grown)
-            return false;
-        m_entries = grown;
-        m_capacity = capacity;
-    }
-    Entry& entry = m_entries[m_count++];
-    entry.pathOffset = pathOffset;
-    entry.pathLength = m_namesUsed - pathOffset;
-    entry.length = length;
-    // A torrent that declares another encoding holds that code page, except in ".utf-8" keys.
-    entry.utf8 = IsValidUtf8(m_names + pathOffset, entry.pathLength)
-              && (!m_nativeDeclared || utf8Keys);
+    m_entries[m_count++] = Entry{length, partsAt, utf8};
     m_total += length;
     return true;
-}
-
-// Appends name\part\part... from the list of path parts at pathListPos.
-bool TorrentContents::AddFile(const char* data, size_t size, size_t pathListPos, bool utf8Key,
-                              int64_t length)
-{
-    size_t offset = m_namesUsed;
-    if (!Append(m_name, m_nameLength))
-        return false;
-    BencodeReader path(data + pathListPos, size - pathListPos);
-    if (!path.EnterList() || path.AtContainerEnd())
-        return false;
-    while (!path.AtContainerEnd()) {
-        const char* part;
-        size_t partLength;
-        if (!path.ReadString(&part, &partLength) || partLength == 0 || !Append("\\", 1)
-            || !Append(part, partLength))
-            return false;
-    }
-    return AddEntry(offset, length, utf8Key && m_nameUtf8Key);
 }
 
 bool TorrentContents::Read(const char* data, size_t size)
 {
     Clear();
+    m_data = data;
+    m_size = size;
     BencodeReader root(data, size);
     bool nativeDeclared = false;
     size_t infoPos = 0;
     bool haveInfo = false;
-    if (!root.EnterDictionary())
-        return false;
-    while (!root.AtContainerEnd()) {
+    bool read = root.EnterDictionary();
+    while (read && !root.AtContainerEnd()) {
         const char* key;
         size_t keyLength;
-        if (!root.ReadString(&key, &keyLength))
-            return false;
-        if (BencodeReader::Equals(key, keyLength, "encoding")
-            && root.Peek() == BencodeReader::kString) {
+        if (!root.ReadString(&key, &keyLength)) {
+            read = false;
+        } else if (BencodeReader::Equals(key, keyLength, "encoding")
+                   && root.Peek() == BencodeReader::kString) {
             const char* name;
             size_t nameLength;
-            if (!root.ReadString(&name, &nameLength))
-                return false;
-            nativeDeclared = !IsUtf8EncodingName(name, nameLength);
-            continue;
+            read = root.ReadString(&name, &nameLength);
+            nativeDeclared = read && !IsUtf8EncodingName(name, nameLength);
+        } else {
+            if (BencodeReader::Equals(key, keyLength, "info")
+                && root.Peek() == BencodeReader::kDictionary) {
+                infoPos = root.Position();
+                haveInfo = true;
+            }
+            read = root.Skip();
         }
-        if (BencodeReader::Equals(key, keyLength, "info")
-            && root.Peek() == BencodeReader::kDictionary) {
-            infoPos = root.Position();
-            haveInfo = true;
-        }
-        if (!root.Skip())
-            return false;
     }
-    if (!root.Leave() || !root.AtDataEnd() || !haveInfo
-        || !ReadInfo(data, size, infoPos, nativeDeclared)) {
+    if (!read || !root.Leave() || !root.AtDataEnd() || !haveInfo
+        || !ReadInfo(infoPos, nativeDeclared)) {
         Clear();
         return false;
     }
@@ -187,10 +173,9 @@ bool TorrentContents::Read(const char* data, size_t size)
 }
 
 // The info dictionary at infoPos, whose syntax the root's reading has checked.
-bool TorrentContents::ReadInfo(const char* data, size_t size, size_t infoPos,
-                               bool nativeDeclared)
+bool TorrentContents::ReadInfo(size_t infoPos, bool nativeDeclared)
 {
-    BencodeReader info(data + infoPos, size - infoPos);
+    BencodeReader info(m_data + infoPos, m_size - infoPos);
     const char* name = nullptr;
     size_t nameLength = 0;
     const char* utf8Name = nullptr;
@@ -229,14 +214,34 @@ bool TorrentContents::ReadInfo(const char* data, size_t size, size_t infoPos,
     m_nameLength = utf8Name ? utf8NameLength : nameLength;
     if (!m_name || m_nameLength == 0)
         return false;
-    if (!filesPos) {
-        size_t offset = m_namesUsed;
-        return Append(m_name, m_nameLength) && AddEntry(offset, length, m_nameUtf8Key);
-    }
+    // Checked once here, not again for every file below it.
+    bool nameUtf8 = IsValidUtf8(m_name, m_nameLength);
+    if (filesPos)
+        return ReadFiles(filesPos, nameUtf8);
+    m_entries = static_cast<Entry*>(std::malloc(sizeof(Entry)));
+    m_capacity = m_entries ? 1 : 0;
+    return AddEntry(length, 0, nameUtf8 && (!m_nativeDeclared || m_nameUtf8Key));
+}
 
-    BencodeReader files(data + filesPos, size - filesPos);
-    if (!files.EnterList() || files.AtContainerEnd())
+// The files list at filesPos: each file's length and where its path's parts are, checked.
+bool TorrentContents::ReadFiles(size_t filesPos, bool nameUtf8)
+{
+    // Counted first, so that the entries take just the room they need.
+    BencodeReader counter(m_data + filesPos, m_size - filesPos);
+    int count = 0;
+    if (!counter.EnterList())
         return false;
+    for (; !counter.AtContainerEnd(); ++count) {
+        if (count >= kMaxFiles || !counter.Skip())
+            return false;
+    }
+    m_entries = static_cast<Entry*>(std::malloc(sizeof(Entry) * size_t(count ? count : 1)));
+    if (!m_entries || count == 0)
+        return false;
+    m_capacity = count;
+
+    BencodeReader files(m_data + filesPos, m_size - filesPos);
+    files.EnterList();
     while (!files.AtContainerEnd()) {
         int64_t fileLength = -1;
         size_t pathPos = 0;
@@ -267,10 +272,108 @@ bool TorrentContents::ReadInfo(const char* data, size_t size, size_t infoPos,
         if (!files.Leave())
             return false;
         bool utf8Key = utf8PathPos != 0;
-        if (!utf8Key && !pathPos)
+        size_t partsAt = utf8Key ? utf8PathPos : pathPos;
+        if (!partsAt)
             return false;
-        if (!AddFile(data, size, utf8Key ? utf8PathPos : pathPos, utf8Key, fileLength))
+        // At least one part, none of them empty.
+        BencodeReader parts(m_data + partsAt, m_size - partsAt);
+        bool partsUtf8 = true;
+        if (!parts.EnterList() || parts.AtContainerEnd())
+            return false;
+        while (!parts.AtContainerEnd()) {
+            const char* part;
+            size_t partLength;
+            if (!parts.ReadString(&part, &partLength) || partLength == 0)
+                return false;
+            partsUtf8 = partsUtf8 && IsValidUtf8(part, partLength);
+        }
+        // A torrent that declares another encoding holds that code page, except in ".utf-8"
+        // keys.
+        bool utf8 = nameUtf8 && partsUtf8 && (!m_nativeDeclared || (utf8Key && m_nameUtf8Key));
+        if (!AddEntry(fileLength, partsAt, utf8))
             return false;
     }
     return true;
+}
+
+// The bytes of the file's parts as shown: a backslash and the part, for each part.
+size_t TorrentContents::PartsLength(const Entry& entry) const
+{
+    if (!entry.partsAt)
+        return 0;
+    BencodeReader parts(m_data + entry.partsAt, m_size - entry.partsAt);
+    size_t length = 0;
+    parts.EnterList();
+    while (!parts.AtContainerEnd()) {
+        const char* part;
+        size_t partLength;
+        if (!parts.ReadString(&part, &partLength))
+            break;
+        length += 1 + partLength;
+    }
+    return length;
+}
+
+// The last `keep` bytes (or fewer, to begin on a character) of the parts as shown, out of
+// `length` in all.
+size_t TorrentContents::CopyPartsTail(const Entry& entry, size_t length, size_t keep,
+                                      char* out) const
+{
+    if (!entry.partsAt)
+        return 0;
+    size_t skip = length > keep ? length - keep : 0;
+    BencodeReader parts(m_data + entry.partsAt, m_size - entry.partsAt);
+    size_t offset = 0;
+    size_t used = 0;
+    parts.EnterList();
+    while (!parts.AtContainerEnd()) {
+        const char* part;
+        size_t partLength;
+        if (!parts.ReadString(&part, &partLength))
+            break;
+        size_t partEnd = offset + 1 + partLength;
+        if (skip <= offset) {
+            out[used++] = '\\';
+            used += CopyShown(out + used, part, partLength);
+        } else if (skip < partEnd) {
+            size_t from = TailStart(part, partLength, partEnd - skip, entry.utf8);
+            used += CopyShown(out + used, part + from, partLength - from);
+        }
+        offset = partEnd;
+    }
+    return used;
+}
+
+size_t TorrentContents::ShownPath(int index, const char* ellipsis, char* out, size_t room) const
+{
+    const Entry& entry = m_entries[index];
+    const size_t parts = PartsLength(entry);
+    const size_t mark = std::strlen(ellipsis);
+    // The name's share of the room, its mark included: all of it that fits beside the parts;
+    // half the room when both are long.
+    size_t nameRoom = m_nameLength;
+    if (m_nameLength + parts > room) {
+        if (parts <= room / 2)
+            nameRoom = room - parts;
+        else if (m_nameLength > room / 2)
+            nameRoom = room / 2;
+    }
+    size_t used = 0;
+    if (m_nameLength <= nameRoom) {
+        used = CopyShown(out, m_name, m_nameLength);
+    } else if (nameRoom > mark) {
+        used = CopyShown(out, m_name, HeadLength(m_name, m_nameLength, nameRoom - mark, entry.utf8));
+        std::memcpy(out + used, ellipsis, mark);
+        used += mark;
+    }
+    size_t partsRoom = room - used;
+    if (parts <= partsRoom) {
+        used += CopyPartsTail(entry, parts, parts, out + used);
+    } else if (partsRoom > mark) {
+        std::memcpy(out + used, ellipsis, mark);
+        used += mark;
+        used += CopyPartsTail(entry, parts, partsRoom - mark, out + used);
+    }
+    out[used] = '\0';
+    return used;
 }

@@ -114,6 +114,11 @@ public:
         CloseHandle(m_stdout);
         m_stdout = nullptr;
     }
+    void CloseErrors()
+    {
+        CloseHandle(m_stderr);
+        m_stderr = nullptr;
+    }
 
     static int Count(const std::string& text, const std::string& what)
     {
@@ -412,6 +417,16 @@ TEST(BtExe, KnobsBendItForTheTests)
         PipedEngine engine(line, saveTo.Path(), {{"SPROUT_BT_RATE", "0"}});
         ASSERT_TRUE(engine.WaitForOutput("seed status:", 1, 10000));
         engine.CloseOutput();
+        ASSERT_TRUE(engine.WaitForExit(10000, &exitCode));
+        EXPECT_EQ(exitCode, 1u);
+    }
+    for (const char* mode : {"text", "stderr"}) {
+        SCOPED_TRACE(std::string("the reader gone in the middle of a flood of ") + mode + ": it ends");
+        PipedEngine engine(line, saveTo.Path(), {{"SPROUT_BT_FLOOD", "60"}, {"SPROUT_BT_FLOOD_MODE", mode}});
+        ASSERT_TRUE(driver::WaitUntil([&] { engine.Drain(); return !engine.Output().empty() || !engine.Errors().empty(); },
+                                      10000));
+        engine.CloseOutput();
+        engine.CloseErrors();
         ASSERT_TRUE(engine.WaitForExit(10000, &exitCode));
         EXPECT_EQ(exitCode, 1u);
     }

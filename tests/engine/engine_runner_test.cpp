@@ -1,5 +1,6 @@
 // EngineProcess with real children: stopping an idle runner, a program that cannot start
-// (with long command lines), a child that ends by itself, and a child stopped while it runs.
+// (with long command lines), a child that ends by itself, a child stopped while it runs, a
+// watcher that starts late, and the error of each set-up step that fails.
 #include "engine/engine_process.h"
 
 #include <aclapi.h>
@@ -77,6 +78,8 @@ TEST(EngineProcess, AMissingProgramReportsOnTheCallingThreadAndStartsNothing)
     std::string commandLine = "\"C:\\sprout-no-such-folder\\bt.exe\" --minport 8888";
     size_t threadsBefore = OwnThreadIds().size();
     EXPECT_EQ(0, runner.Start(commandLine.c_str(), 0));
+    EXPECT_TRUE(runner.StartError() == ERROR_PATH_NOT_FOUND || runner.StartError() == ERROR_FILE_NOT_FOUND)
+        << runner.StartError();
     EXPECT_EQ(threadsBefore, OwnThreadIds().size());
     EXPECT_EQ("Unable to start " + commandLine + "\n", runner.Out());
     EXPECT_EQ(std::vector<DWORD>{GetCurrentThreadId()}, runner.StdoutThreads());
@@ -191,6 +194,33 @@ TEST(EngineProcess, StopEndsARunningChildWithExitCodeOneAfterOneTerminatedHook)
     CloseHandle(child);
 }
 
+TEST(EngineProcess, OnTerminatedComesOncePerRunHoweverLateTheWatcherStarts)
+{
+    // Stopped while the child runs, and stopped after it has ended by itself: either way the
+    // watcher begins only once Stop has given its run up.
+    for (const char* commands : {"pid ticks", "pid exit 3"}) {
+        SCOPED_TRACE(commands);
+        RecordingRunner runner;
+        HoldWorkerThread(3);  // the watcher, started after both readers
+        ASSERT_EQ(1, runner.Start(ChildCommand(commands).c_str(), 0));
+        HANDLE child = runner.OpenChild();
+        ASSERT_NE(nullptr, child);
+        if (std::string(commands).find("exit") != std::string::npos) {
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 10000));
+        }
+        runner.Stop();
+        EXPECT_EQ(1, runner.Terminated());
+        EXPECT_EQ(std::vector<DWORD>{GetCurrentThreadId()}, runner.TerminatedThreads());
+
+        HANDLE watcher = LetHeldThreadGo();
+        ASSERT_NE(nullptr, watcher);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watcher, 5000));
+        EXPECT_EQ(1, runner.Terminated());
+        CloseHandle(watcher);
+        CloseHandle(child);
+    }
+}
+
 TEST(EngineProcess, EachSetUpCallThatFailsMakesAFailedStartThatLeavesNothingBehind)
 {
     const struct {
@@ -215,6 +245,10 @@ TEST(EngineProcess, EachSetUpCallThatFailsMakesAFailedStartThatLeavesNothingBehi
         RecordingRunner failing;
         EXPECT_EQ(0, failing.Start(command.c_str(), 0)) << index;
         FailSetUpCall(fault.call, 0);
+        // The failed step's own error, never 0 ("The operation completed successfully").
+        DWORD error = fault.call == SetUpCall::kAllocation ? DWORD(ERROR_NOT_ENOUGH_MEMORY)
+                                                           : SetUpError(fault.call);
+        EXPECT_EQ(error, failing.StartError()) << index;
         EXPECT_EQ("Unable to start " + command + "\n", failing.Out()) << index;
         EXPECT_EQ(0, failing.Started()) << index;
         EXPECT_EQ(threads, OwnThreadIds().size()) << index;

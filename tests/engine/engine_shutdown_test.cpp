@@ -1,6 +1,7 @@
 // The end of runs and runners: Stop's 9x path, the handles a run gives back, and destroying
 // a runner while its workers are still busy (a grandchild holding the output pipe, a hook
-// waiting in SendMessage for the owner's thread, a reader given up inside its hook).
+// waiting in SendMessage for the owner's thread, a hook waiting for the child or for
+// something else, a reader given up inside its hook).
 #include "engine/engine_process.h"
 
 #include <gtest/gtest.h>
@@ -175,7 +176,76 @@ private:
     std::atomic<int> m_blockedCallReturned{0};
 };
 
+// Once armed, the next stdout chunk waits in its hook for a handle (at most 20 s) and tells
+// through a global whether the handle came before the time ran out: the hook may outlive
+// the runner.
+std::atomic<int> g_awaitedInHook{-1};
+
+class AwaitingRunner final : public RecordingRunner {
+public:
+    AwaitingRunner() : m_awaiting(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~AwaitingRunner()
+    {
+        Shutdown();
+        CloseHandle(m_awaiting);
+    }
+    // The hook waits for its own copy of `handle`.
+    bool AwaitInHook(HANDLE handle)
+    {
+        m_handle.store(CopyOf(handle));
+        return WaitForSingleObject(m_awaiting, 5000) == WAIT_OBJECT_0;
+    }
+
+protected:
+    void OnStdout(const char* text) override
+    {
+        RecordingRunner::OnStdout(text);
+        HANDLE handle = m_handle.exchange(nullptr);
+        if (!handle)
+            return;
+        SetEvent(m_awaiting);
+        g_awaitedInHook = WaitForSingleObject(handle, 20000) == WAIT_OBJECT_0;
+        CloseHandle(handle);
+    }
+
+private:
+    HANDLE m_awaiting;
+    std::atomic<HANDLE> m_handle{nullptr};
+};
+
 }  // namespace
+
+TEST(EngineShutdown, DestroyingARunnerStopsTheEngineFirstAndBoundsItsWaitForAHook)
+{
+    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // A hook that waits for the engine to end, and one that waits for something else.
+    for (bool onChild : {true, false}) {
+        SCOPED_TRACE(onChild ? "hook awaits the child" : "hook awaits an event");
+        g_awaitedInHook = -1;
+        auto* runner = new AwaitingRunner;
+        ASSERT_EQ(1, runner->Start(ChildCommand("pid ticks").c_str(), 0));
+        HANDLE child = runner->OpenChild();
+        ASSERT_NE(nullptr, child);
+        ASSERT_TRUE(runner->AwaitInHook(onChild ? child : never));
+
+        DWORD start = GetTickCount();
+        delete runner;
+        DWORD ms = GetTickCount() - start;
+        // Stop's own bound and one bounded wait for the hook, far from the hook's 20 s.
+        EXPECT_LT(ms, 4800u + 1000u + 500u);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 0));
+        if (onChild) {
+            EXPECT_EQ(1, g_awaitedInHook.load());
+        } else {
+            EXPECT_EQ(-1, g_awaitedInHook.load());
+            SetEvent(never);
+            EXPECT_TRUE(driver::WaitUntil([] { return g_awaitedInHook.load() == 1; }, 5000));
+            ResetEvent(never);
+        }
+        CloseHandle(child);
+    }
+    CloseHandle(never);
+}
 
 TEST(EngineShutdown, OnThe9xFamilyStopTerminatesBothReaders)
 {

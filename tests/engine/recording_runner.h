@@ -36,6 +36,7 @@ class RecordingRunner : public EngineProcess {
 public:
     RecordingRunner();
     ~RecordingRunner();
+    using EngineProcess::StartError;
 
     std::string Out() const;
     std::string Err() const;

@@ -1,9 +1,11 @@
 // Fuzzes the program's torrent reading: arbitrary bytes never crash the shared bencode reader
-// or the file list on top of it; an accepted torrent has at least one file, every path lies
-// inside the contents' own storage, holds no control character, and the lengths add up.
+// or the file list on top of it; an accepted torrent has at least one file, every path is
+// shown within its room (a narrow one and a wide one), terminated, with no control
+// character, and the lengths add up.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "torrent/bencode_reader.h"
 #include "torrent/torrent_contents.h"
@@ -25,14 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     int64_t total = 0;
     for (int i = 0; i < contents.FileCount(); ++i) {
-        size_t length = 0;
-        const char* path = contents.Path(i, &length);
-        if (length == 0 || contents.Length(i) < 0)
-            std::abort();
-        for (size_t j = 0; j < length; ++j) {
-            if (static_cast<unsigned char>(path[j]) < 0x20)
+        for (size_t room : {size_t(16), size_t(300)}) {
+            char path[301];
+            size_t length = contents.ShownPath(i, "...", path, room);
+            if (length == 0 || length > room || path[length] != '\0')
                 std::abort();
+            for (size_t j = 0; j < length; ++j) {
+                if (static_cast<unsigned char>(path[j]) < 0x20)
+                    std::abort();
+            }
         }
+        if (contents.Length(i) < 0)
+            std::abort();
         total += contents.Length(i);
     }
     if (total != contents.TotalLength())

@@ -1,11 +1,12 @@
 // The torrent's file list as the window shows it: single and multi-file torrents, names in
-// UTF-8 or a declared code page, a hundred thousand files, and what cannot be read; plus the
-// size texts. (The shared reader's syntax checks are tested through the simulated engine's
+// UTF-8 or a declared code page, a hundred thousand files, paths too long for their line,
+// and what cannot be read; plus the size texts. (The shared reader's syntax checks are tested through the simulated engine's
 // tree and fuzzed.)
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "tests/gbk.h"
 #include "torrent/size_text.h"
 #include "torrent/torrent_contents.h"
 
@@ -25,11 +26,19 @@ std::string Torrent(const std::string& infoEntries, const std::string& rootExtra
          + S("piece length") + I(16384) + S("pieces") + S("") + "ee";
 }
 
+const char kMark[] = "\xE2\x80\xA6";  // the ellipsis in UTF-8
+
+std::string ShownPath(const TorrentContents& contents, int index, size_t room)
+{
+    std::string out(room + 1, '*');
+    size_t length = contents.ShownPath(index, kMark, &out[0], room);
+    EXPECT_EQ(out[length], '\0');
+    return out.substr(0, length);
+}
+
 std::string PathOf(const TorrentContents& contents, int index)
 {
-    size_t length = 0;
-    const char* path = contents.Path(index, &length);
-    return std::string(path, length);
+    return ShownPath(contents, index, 4096);
 }
 
 }  // namespace
@@ -37,8 +46,8 @@ std::string PathOf(const TorrentContents& contents, int index)
 TEST(TorrentContents, SingleAndMultiFile)
 {
     TorrentContents contents;
-    ASSERT_TRUE(contents.Read(Torrent(S("length") + I(5000) + S("name") + S("movie.iso")).c_str(),
-                              Torrent(S("length") + I(5000) + S("name") + S("movie.iso")).size()));
+    std::string single = Torrent(S("length") + I(5000) + S("name") + S("movie.iso"));
+    ASSERT_TRUE(contents.Read(single.data(), single.size()));
     ASSERT_EQ(contents.FileCount(), 1);
     EXPECT_EQ(PathOf(contents, 0), "movie.iso");
     EXPECT_EQ(contents.Length(0), 5000);
@@ -100,6 +109,63 @@ TEST(TorrentContents, AHundredThousandFiles)
     ASSERT_EQ(contents.FileCount(), 100000);
     EXPECT_EQ(PathOf(contents, 99999), "big\\dir99\\file99999");
     EXPECT_EQ(contents.TotalLength(), 99999LL * 100000 / 2);
+}
+
+TEST(TorrentContents, ALongPathIsShownWithinItsRoomCutInWholeCharactersAndMarked)
+{
+    // A thousand one-byte files under a name of a million bytes, in UTF-8 and in GBK.
+    UseGbk gbk;
+    std::string files = "l";
+    for (int i = 0; i < 1000; ++i)
+        files += FileEntry(S("sub") + S("file" + std::to_string(i) + ".bin"), 1);
+    files += "e";
+    std::string utf8Name;
+    std::string gbkName;
+    for (int i = 0; i < 333333; ++i) {
+        utf8Name += "\xE9\x95\xBF";  // one character in UTF-8
+        gbkName += "\xB3\xA4";        // the same in GBK
+    }
+    for (bool utf8 : {true, false}) {
+        SCOPED_TRACE(utf8 ? "UTF-8" : "GBK");
+        const std::string& name = utf8 ? utf8Name : gbkName;
+        const std::string character = name.substr(0, utf8 ? 3 : 2);
+        std::string torrent = Torrent(S("files") + files + S("name") + S(name),
+                                      utf8 ? "" : S("encoding") + S("GBK"));
+        TorrentContents contents;
+        ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+        ASSERT_EQ(contents.FileCount(), 1000);
+        EXPECT_EQ(contents.PathIsUtf8(999), utf8);
+        for (size_t room : {size_t(259), size_t(100), size_t(64)}) {
+            std::string shown = ShownPath(contents, 999, room);
+            EXPECT_LE(shown.size(), room);
+            EXPECT_GT(shown.size(), room - character.size() - 1);
+            // The name's beginning in whole characters, the mark, the file's own parts whole.
+            const std::string tail = kMark + std::string("\\sub\\file999.bin");
+            ASSERT_GE(shown.size(), tail.size());
+            EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
+            std::string head = shown.substr(0, shown.size() - tail.size());
+            EXPECT_EQ(head.size() % character.size(), 0u) << room;
+            EXPECT_EQ(head, name.substr(0, head.size()));
+        }
+    }
+
+    // A file whose own part is long keeps the part's end; both long, the room is shared.
+    const std::string longPart(5000, 'p');
+    std::string torrent = Torrent(S("files") + "l" + FileEntry(S("dir") + S(longPart + ".bin"), 1)
+                                  + "e" + S("name") + S("album"));
+    TorrentContents contents;
+    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    EXPECT_EQ(ShownPath(contents, 0, 40), "album" + std::string(kMark) + longPart.substr(0, 28) + ".bin");
+    torrent = Torrent(S("files") + "l" + FileEntry(S(longPart + ".bin"), 1) + "e" + S("name")
+                      + S(std::string(5000, 'n')));
+    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    EXPECT_EQ(ShownPath(contents, 0, 40), std::string(17, 'n') + kMark + kMark
+                                              + longPart.substr(0, 13) + ".bin");
+    // A single file with a long name: its beginning and the mark.
+    torrent = Torrent(S("length") + I(1) + S("name") + S(std::string(5000, 'n')));
+    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    EXPECT_EQ(ShownPath(contents, 0, 40), std::string(37, 'n') + kMark);
+    EXPECT_EQ(ShownPath(contents, 0, 5000), std::string(5000, 'n'));
 }
 
 TEST(TorrentContents, RefusesWhatIsNoTorrent)

@@ -1,6 +1,6 @@
 // The torrent's files in the window's upper frame, read from sprout.exe's list as a black
-// box: single and multi-file torrents, GBK and UTF-8 names, a hundred thousand files, and the
-// one line for a torrent that cannot be read.
+// box: single and multi-file torrents, GBK and UTF-8 names, a hundred thousand files, names
+// too long for a line, the size cap, and the one line for a torrent that cannot be read.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -135,6 +135,54 @@ TEST(FileList, AHundredThousandFiles)
     EXPECT_EQ(list.Text(100000, 0), std::string(texts::kTotalPrefix) + "100000" + texts::kTotalSuffix);
     EXPECT_EQ(list.Text(100000, 1), "97.7 MB");
     Exit(sprout);
+}
+
+TEST(FileList, LongNamesAreShortenedWithAnEllipsisAndTheSizeCapHolds)
+{
+    ProgramFolder folder("files-long");
+    {
+        // A thousand one-byte files under a name of a million bytes: each row keeps the
+        // name's beginning and its own file, with the ellipsis between.
+        std::string utf8Name;
+        for (int i = 0; i < 333333; ++i)
+            utf8Name += "\xE9\x95\xBF";
+        std::string files;
+        for (int i = 0; i < 1000; ++i)
+            files += FileEntry(S("sub") + S("file" + std::to_string(i) + ".bin"), 1);
+        std::string torrent = MultiFile(utf8Name, files);
+        SproutProcess sprout;
+        Open(folder, sprout, torrent.data(), torrent.size());
+        RemoteList list(sprout);
+        ASSERT_EQ(list.Rows(), 1001);
+        std::string row = list.Text(999, 0);
+        const std::string tail = "…\\sub\\file999.bin";
+        ASSERT_GT(row.size(), tail.size());
+        EXPECT_LT(row.size(), 1024u);
+        EXPECT_EQ(row.substr(row.size() - tail.size()), tail);
+        EXPECT_EQ(row.substr(0, 6), "长长长");
+        EXPECT_EQ(list.Text(1000, 0), std::string(texts::kTotalPrefix) + "1000" + texts::kTotalSuffix);
+        Exit(sprout);
+    }
+    // The engine's cap: a torrent of 64 MiB is read, one byte more is not.
+    const size_t cap = 64 * 1024 * 1024;
+    for (size_t size : {cap, cap + 1}) {
+        std::string tail = S("piece length") + I(262144) + "ee";
+        std::string head = "d4:infod6:length" + I(1) + "4:name";
+        size_t nameLength = size - head.size() - tail.size() - 9;  // its prefix: "67108xxx:"
+        std::string torrent = head + S(std::string(nameLength, 'n')) + tail;
+        ASSERT_EQ(torrent.size(), size);
+        SproutProcess sprout;
+        Open(folder, sprout, torrent.data(), torrent.size());
+        RemoteList list(sprout);
+        ASSERT_EQ(list.Rows(), size == cap ? 2 : 1) << size;
+        if (size == cap) {
+            EXPECT_EQ(list.Text(0, 0).substr(0, 4), "nnnn");
+            EXPECT_EQ(list.Text(0, 0).substr(list.Text(0, 0).size() - 2), "…");
+        } else {
+            EXPECT_EQ(list.Text(0, 0), texts::kTorrentUnreadable);
+        }
+        Exit(sprout);
+    }
 }
 
 TEST(FileList, MissingEmptyOrMalformedTorrentShowsOneLineAndTheRestWorks)

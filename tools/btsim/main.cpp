@@ -113,7 +113,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 64 * 1024 * 1024;
+    // The real engine's cap, and the window's: 64 MiB and not a byte more.
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= 64 * 1024 * 1024;
     DWORD got = 0;
     if (ok) {
         bytes->resize(size_t(size.QuadPart));
@@ -125,7 +126,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes)
     return ok;
 }
 
-void Flood(const Knobs& knobs, const Torrent& torrent)
+// False once a write fails: with its reader gone the engine ends, as it does between blocks.
+bool Flood(const Knobs& knobs, const Torrent& torrent)
 {
     std::string text;
     if (knobs.floodMode == FloodMode::Blocks) {
@@ -139,8 +141,11 @@ void Flood(const Knobs& knobs, const Torrent& torrent)
     }
     DWORD stream = knobs.floodMode == FloodMode::Stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < DWORD(knobs.floodMs))
-        Put(stream, text);
+    while (GetTickCount() - start < DWORD(knobs.floodMs)) {
+        if (!Put(stream, text))
+            return false;
+    }
+    return true;
 }
 
 bool PutBlock(const std::string& block, const Knobs& knobs)
@@ -195,8 +200,8 @@ int RunEngine(const CommandLine& line, const Knobs& knobs)
         Complain(line.torrentPath + ": " + error);
         return kTrouble;
     }
-    if (knobs.floodMs > 0)
-        Flood(knobs, torrent);
+    if (knobs.floodMs > 0 && !Flood(knobs, torrent))
+        return kTrouble;
 
     WinPayloadStore store;
     Session session(torrent, store, knobs.bytesPerSecond);
