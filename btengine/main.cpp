@@ -190,6 +190,11 @@ lt::settings_pack Settings(int port)
     // fallback to TCP; incoming uTP is still taken.
     settings.set_bool(lt::settings_pack::enable_outgoing_utp, false);
     settings.set_int(lt::settings_pack::stop_tracker_timeout, 1);
+    // The wait before a failed peer is tried again (times its failures). A peer from a tracker
+    // is tried unencrypted first and encrypted only on the next try, so the default minute
+    // would hold up every transfer with a peer that takes encrypted connections only
+    // (Transmission's or rTorrent's "required").
+    settings.set_int(lt::settings_pack::min_reconnect_time, 3);
     settings.set_str(lt::settings_pack::user_agent, "Sprout/1.0");
     return settings;
 }
