@@ -283,7 +283,8 @@ int RunEngine(const EngineCommandLine& line)
         lt::torrent_status status = torrent.status();
         figures.total = status.total_wanted;
         figures.have = status.total_wanted_done;
-        figures.uploaded = status.all_time_upload;
+        // Counted as the bytes go out; the all-time figure follows only once a second.
+        figures.uploaded = status.total_payload_upload;
         // Measured here rather than taken from libtorrent, whose rate is updated once a second
         // and would miss a download shorter than that.
         figures.bytesPerSecond = rate.Take(status.total_payload_download, MicrosecondsNow());
