@@ -1,9 +1,9 @@
 # Sourced: BitTorrent swarms on the loopback for the real engine's tests, demo and benchmark:
-# opentracker, and aria2, Transmission and rTorrent as seeders and downloaders, each on its own
-# loopback address (the tracker hands every announcer its own address among the others, and
-# libtorrent, having connected to itself, bans that address for every peer on it; bt.exe
-# announces from 127.0.0.1). DHT, local discovery, peer exchange and port mapping are off.
-# Every wait is bounded.
+# opentracker, aria2, Transmission and rTorrent as seeders, the latter two also as downloaders,
+# each on its own loopback address (the tracker hands every announcer its own address among
+# the others, and libtorrent, having connected to itself, bans that address for every peer on
+# it; bt.exe announces from 127.0.0.1). DHT, local discovery, peer exchange and port mapping
+# are off. Every wait is bounded.
 #
 # swarm_start DIR MIB [NAME]: a payload of random bytes, its torrent, the tracker and an aria2
 #   seeder with JSON-RPC; exports SWARM_TORRENT, SWARM_PAYLOAD, SWARM_SHA256, SWARM_SIZE,
@@ -128,8 +128,8 @@ swarm_seed() {
   swarm_wait 60 swarm_tracked "$2" || { echo "swarm: the tracker does not know the $1 seeder" >&2; return 1; }
 }
 
-# swarm_fetch CLIENT TORRENT DIR [encrypted]: CLIENT downloads the torrent into DIR;
-# swarm_fetched CLIENT SECONDS waits until it has it all.
+# swarm_fetch CLIENT TORRENT DIR [encrypted]: CLIENT (transmission, rtorrent) downloads the
+# torrent into DIR; swarm_fetched CLIENT SECONDS waits until it has it all.
 swarm_fetch() { swarm_client "$1" fetch "$2" "$3" "${4:-}"; }
 swarm_fetched() { swarm_wait "$2" test -f "$SWARM_DIR/$1-fetch/done"; }
 
@@ -149,24 +149,20 @@ swarm_client() {  # client role torrent dir encrypted
   swarm_pids+=("${swarm_client_pid[$client-$role]}")
 }
 
-# aria2; its seeder also answers JSON-RPC on the loopback.
+# aria2, as a seeder only (the benchmark times aria2c downloading by itself); it also answers
+# JSON-RPC on the loopback.
 swarm_aria2() {
-  local options=(--dir="$dir" --interface="$address" --listen-port="$port" --enable-dht=false
-                 --enable-dht6=false --bt-enable-lpd=false --enable-peer-exchange=false
-                 --bt-require-crypto="$([ "$encrypted" = encrypted ] && echo true || echo false)"
-                 --bt-tracker-interval=1 --console-log-level=warn --summary-interval=0 --quiet=true)
-  if [ "$role" = seed ]; then
-    local rpc_port
-    rpc_port=$(swarm_free_port)
-    SWARM_RPC="http://127.0.0.1:$rpc_port/jsonrpc"
-    options+=(--seed-ratio=0.0 --check-integrity=true --bt-seed-unverified=true
-              --enable-rpc=true --rpc-listen-port="$rpc_port" --rpc-listen-all=false)
-  else
-    options+=(--seed-time=0 --file-allocation=none --on-download-complete="$home/done.sh")
-    printf '#!/bin/sh\ntouch "%s/done"\n' "$home" >"$home/done.sh"
-    chmod +x "$home/done.sh"
-  fi
-  aria2c "${options[@]}" "$torrent" >"$home/log" 2>&1 &
+  [ "$role" = seed ] || return 1
+  local rpc_port
+  rpc_port=$(swarm_free_port)
+  SWARM_RPC="http://127.0.0.1:$rpc_port/jsonrpc"
+  aria2c --dir="$dir" --interface="$address" --listen-port="$port" --enable-dht=false \
+    --enable-dht6=false --bt-enable-lpd=false --enable-peer-exchange=false \
+    --bt-require-crypto="$([ "$encrypted" = encrypted ] && echo true || echo false)" \
+    --seed-ratio=0.0 --check-integrity=true --bt-seed-unverified=true \
+    --enable-rpc=true --rpc-listen-port="$rpc_port" --rpc-listen-all=false \
+    --bt-tracker-interval=1 --console-log-level=warn --summary-interval=0 --quiet=true \
+    "$torrent" >"$home/log" 2>&1 &
   swarm_client_pid[$client-$role]=$!
 }
 
@@ -190,8 +186,8 @@ swarm_transmission() {
 EOF
   transmission-daemon -f -g "$home" -e "$home/log" >"$home/out" 2>&1 &
   swarm_client_pid[$client-$role]=$!
-  swarm_wait 30 transmission-remote "$address:$rpc_port" -l >/dev/null 2>&1 || return 1
-  transmission-remote "$address:$rpc_port" -a "$torrent" -w "$dir" >>"$home/out" 2>&1
+  swarm_wait 30 timeout 5 transmission-remote "$address:$rpc_port" -l >/dev/null 2>&1 || return 1
+  timeout 10 transmission-remote "$address:$rpc_port" -a "$torrent" -w "$dir" >>"$home/out" 2>&1
 }
 
 swarm_rtorrent() {
