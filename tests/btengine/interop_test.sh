@@ -34,7 +34,7 @@ mkdir -p "$work/seed-a" "$work/seed-b"
 swarm_random_file "$work/seed-a/下载 测试/第一部分.bin" $((3 * 1024 * 1024 / 2 + 12345))
 swarm_random_file "$work/seed-a/下载 测试/附件/说明 ü.txt" 300000
 swarm_random_file "$work/seed-a/下载 测试/空.txt" 0
-swarm_random_file "$work/seed-b/payload.bin" $((32 * 1024 * 1024))
+swarm_random_file "$work/seed-b/payload.bin" $((16 * 1024 * 1024))
 swarm_torrent "$work/seed-a/下载 测试" "$work/a.torrent" || fail "no torrent"
 swarm_torrent "$work/seed-b/payload.bin" "$work/b.torrent" || fail "no torrent"
 swarm_tracker || fail "no tracker"
