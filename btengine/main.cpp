@@ -213,12 +213,11 @@ int64_t MicrosecondsNow()
 std::string FileErrorCause(const lt::file_error_alert& alert, const std::wstring& folder,
                            int pieceLength)
 {
-    const lt::error_code noSpace(boost::system::errc::no_space_on_device, lt::generic_category());
     ULARGE_INTEGER available = {};
     if (alert.op == lt::operation_t::file_write
         && GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)
         && available.QuadPart < ULONGLONG(pieceLength))
-        return noSpace.message();
+        return lt::error_code(boost::system::errc::no_space_on_device, lt::generic_category()).message();
     return alert.error.message();
 }
 
