@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "btengine/command_line.h"
+#include "btengine/interval_rate.h"
 #include "btengine/win_text.h"
 #include "tools/status_block/status_block.h"
 
@@ -189,19 +190,50 @@ lt::settings_pack Settings(int port)
     // fallback to TCP; incoming uTP is still taken.
     settings.set_bool(lt::settings_pack::enable_outgoing_utp, false);
     settings.set_int(lt::settings_pack::stop_tracker_timeout, 1);
+    // The wait before a failed peer is tried again (times its failures). A peer from a tracker
+    // is tried unencrypted first and encrypted only on the next try, so the default minute
+    // would hold up every transfer with a peer that takes encrypted connections only
+    // (Transmission's or rTorrent's "required").
+    settings.set_int(lt::settings_pack::min_reconnect_time, 3);
     settings.set_str(lt::settings_pack::user_agent, "Sprout/1.0");
     return settings;
 }
 
-// Fatal alerts end the engine with their line; the others are the session's own business.
-void HandleAlerts(lt::session& session)
+int64_t MicrosecondsNow()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Why a file failed. The payload is written through a mapping of the file, and a full disk
+// makes the write fault: Windows calls that an in-page error, which libtorrent reports as no
+// space left, but Wine an access violation, which it reports as an I/O error. When less than a
+// piece fits on the disk, that is the cause.
+std::string FileErrorCause(const lt::file_error_alert& alert, const std::wstring& folder,
+                           int pieceLength)
+{
+    ULARGE_INTEGER available = {};
+    if (alert.op == lt::operation_t::file_write
+        && GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)
+        && available.QuadPart < ULONGLONG(pieceLength))
+        return lt::error_code(boost::system::errc::no_space_on_device, lt::generic_category()).message();
+    return alert.error.message();
+}
+
+// Fatal alerts end the engine with their line; the download's completion goes to the rate; the
+// others are the session's own business.
+void HandleAlerts(lt::session& session, const std::wstring& folder, int pieceLength,
+                  IntervalRate& rate)
 {
     std::vector<lt::alert*> alerts;
     session.pop_alerts(&alerts);
     for (lt::alert* alert : alerts) {
+        if (lt::alert_cast<lt::torrent_finished_alert>(alert))
+            rate.Complete(MicrosecondsNow());
         if (auto* file = lt::alert_cast<lt::file_error_alert>(alert))
             Fail(std::string("cannot write ") + AnsiFromUtf8(file->filename()) + ": "
-                 + file->error.message());
+                 + FileErrorCause(*file, folder, pieceLength));
         if (auto* torrent = lt::alert_cast<lt::torrent_error_alert>(alert))
             Fail(std::string("the download failed: ") + AnsiFromUtf8(torrent->filename()) + ": "
                  + torrent->error.message());
@@ -236,31 +268,27 @@ int RunEngine(const EngineCommandLine& line)
 
     StatusFigures figures;
     figures.name = AnsiFromUtf8(info->name());
+    IntervalRate rate(MicrosecondsNow());
     auto interval = std::chrono::milliseconds(line.displayIntervalMs);
-    auto lastBlock = std::chrono::steady_clock::now();
-    auto due = lastBlock + interval;
-    int64_t lastReceived = 0;
+    auto due = std::chrono::steady_clock::now() + interval;
     for (;;) {
         auto now = std::chrono::steady_clock::now();
         if (now < due)
             session.wait_for_alert(std::chrono::duration_cast<lt::time_duration>(due - now));
-        HandleAlerts(session);
+        HandleAlerts(session, folder, info->piece_length(), rate);
         if (std::chrono::steady_clock::now() < due)
             continue;
         due += interval;
         lt::torrent_status status = torrent.status();
         figures.total = status.total_wanted;
         figures.have = status.total_wanted_done;
-        figures.uploaded = status.all_time_upload;
-        // The rate of the last interval, as the simulated engine gives it: libtorrent's own is
-        // updated once a second and would miss a download shorter than that.
-        auto blockTime = std::chrono::steady_clock::now();
-        auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(blockTime - lastBlock).count();
-        figures.bytesPerSecond = elapsedMs > 0
-                                     ? (status.total_payload_download - lastReceived) * 1000 / elapsedMs
-                                     : 0;
-        lastReceived = status.total_payload_download;
-        lastBlock = blockTime;
+        // Counted as the bytes go out; the all-time figure follows only once a second.
+        figures.uploaded = status.total_payload_upload;
+        // Measured here rather than taken from libtorrent, whose rate is updated once a second
+        // and would miss a download shorter than that.
+        figures.bytesPerSecond = rate.Take(status.total_payload_download, MicrosecondsNow());
+        figures.seeds = status.num_seeds;
+        figures.peers = status.num_peers - status.num_seeds;
         // Nobody reads the status any more: the front-end is gone, and so is the need to seed.
         if (!Put(STD_OUTPUT_HANDLE, FormatStatusBlock(figures)))
             ExitProcess(kTrouble);

@@ -322,52 +322,18 @@ heap_ref=$(field "FloodPeakHeap<ReferenceStatusParser>/iterations:3" peak_heap_b
 row "parser peak heap in a flood (bytes)" "$(calc "$heap/1e9" 0)" "$(calc "$heap_ref/1e9" 0) reference" \
     "$(calc "$heap/$heap_ref")x" "<= 1x" "$(verdict "$heap <= $heap_ref")"
 
-# --- The real engine: loopback download next to a Linux client from the same seeder, size, imports
+# --- The real engine: loopback downloads next to a Linux client's from the same seeders, size,
+# imports
 say "real engine"
-real_mib=256
-real_bt() {  # seconds from start to its first seeding block; bt.exe ends when grep stops reading
-  local start
-  start=$(date +%s.%N)
-  # Only grep's answer counts: bt.exe and tr end on the broken pipe, as they should.
-  (set +o pipefail; cd "$1" && timeout 300 wine "$bin/engine/bt.exe" --minport 8888 --maxport 9000 \
-     --display_interval 0.1 "$(winepath -w "$SWARM_TORRENT")" 2>/dev/null | tr -d '\r' \
-     | grep -m 1 -q '^seed status: seeding') || return 1
-  calc "$(date +%s.%N) - $start" 3
-}
-real_aria2() {  # seconds for aria2c to download and leave
-  local start
-  start=$(date +%s.%N)
-  timeout 300 aria2c --dir="$1" --seed-time=0 --file-allocation=none --enable-dht=false --enable-dht6=false --bt-enable-lpd=false \
-    --enable-peer-exchange=false --listen-port="$(swarm_free_port)" --summary-interval=0 --quiet=true \
-    "$SWARM_TORRENT" >/dev/null 2>&1 || return 1
-  calc "$(date +%s.%N) - $start" 3
-}
-same_bytes() { [ "$(sha256sum "$1" | cut -d' ' -f1)" = "$SWARM_SHA256" ]; }
 if [ -f "$bin/engine/bt.exe" ]; then
-  . "$repo/scripts/swarm.sh"
-  swork="$repo/build/bench/swarm"
-  rm -rf "$swork"
-  if swarm_start "$swork" "$real_mib"; then
-    mkdir -p "$swork/bt" "$swork/aria2"
-    t_bt=$(real_bt "$swork/bt") && same_bytes "$swork/bt/payload.bin" || t_bt=""
-    t_a=$(real_aria2 "$swork/aria2") && same_bytes "$swork/aria2/payload.bin" || t_a=""
-    if [ -n "$t_bt" ] && [ -n "$t_a" ]; then
-      r_bt=$(calc "$real_mib/$t_bt" 1); r_a=$(calc "$real_mib/$t_a" 1)
-      row "loopback download $real_mib MiB, bt.exe (MiB/s)" "$r_bt" "$r_a aria2c" "$(calc "$r_bt/$r_a")x" ">= 0.5x" \
-          "$(verdict "$r_bt >= 0.5*$r_a")"
-    else
-      na "loopback download $real_mib MiB, bt.exe (MiB/s)" "n/a (bt ${t_bt:-failed}, aria2c ${t_a:-failed})" ">= 0.5x"
-    fi
-  else
-    na "loopback download $real_mib MiB, bt.exe (MiB/s)" "n/a (no swarm)" ">= 0.5x"
-  fi
-  swarm_stop
-  rm -rf "$swork"
+  while IFS= read -r line; do
+    rows+=("$line")
+  done < <("$repo/scripts/bench-swarm.sh" "$SPROUT_FLAVOUR" "$bin")
   dll_r=$(imports "$bin/engine/bt.exe")
   row "bt.exe size, stripped (bytes)" "$(stat -c %s "$bin/engine/bt.exe")" "-" "-" "-" "-"
   row "bt.exe imported DLLs" "$(wc -l <<<"$dll_r") ($(tr '\n' ' ' <<<"$dll_r" | sed 's/ $//'))" "-" "-" "-" "-"
 else
-  na "loopback download $real_mib MiB, bt.exe (MiB/s)" "n/a (bt.exe not built)" ">= 0.5x"
+  na "loopback downloads, bt.exe (MiB/s)" "n/a (bt.exe not built)" ">= 0.5x"
 fi
 
 # --- the table
@@ -389,5 +355,5 @@ echo "the parser itself with 1 KB pending for its cost per call, and the referen
 echo "first one, kept in the tests) for its heap; the 30 s download for the peak working set;"
 echo "a torrent of one file for the 1 MB torrent's time to the window (median of 5) and peak"
 echo "working set (read from /proc once the window shows);"
-echo "aria2c (Linux) fetching the same torrent from the same loopback seeder right after bt.exe"
-echo "(under Wine, its start-up included) for the real engine's download rate."
+echo "aria2c (Linux) fetching the same torrent from the same loopback seeder (aria2, Transmission,"
+echo "rTorrent) right after bt.exe (under Wine, its start-up included) for the real engine's rate."

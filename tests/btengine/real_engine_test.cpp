@@ -164,7 +164,7 @@ TEST(RealEngine, OutputGoesThroughTheParser)
     size_t last = output.rfind("\r\nsaving: ");
     ASSERT_NE(last, std::string::npos) << output;
     EXPECT_NE(output.find("time left: Download Succeeded!\r\n", last), std::string::npos);
-    EXPECT_NE(output.find("seed status: seeding\r\n", last), std::string::npos);
+    EXPECT_NE(output.find("seed status: seeding, ", last), std::string::npos);
 
     StatusParser parser;
     RecordingSink sink;
@@ -245,6 +245,77 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, texts::kStatusStopped, 15000));
     std::string downloaded, payload;
     ASSERT_TRUE(driver::ReadFile(folder.SaveFolder() + "payload.bin", &downloaded));
+    ASSERT_TRUE(driver::ReadFile(payloadPath, &payload));
+    EXPECT_TRUE(downloaded == payload) << downloaded.size() << " bytes";
+}
+
+// Sprout downloading into a small file system that another writer fills part way: the engine
+// ends with one line that names the file and the cause, Sprout shows it in its balloon, and
+// once there is room again a Start resumes from what had been written.
+TEST(RealEngine, AFullDiskEndsTheRunAndTheNextStartResumes)
+{
+    REQUIRE_ENV(smallDisk, "SPROUT_SMALL_DISK");
+    const std::string torrentPath = Env("SPROUT_SWARM_TORRENT");
+    const std::string payloadPath = Env("SPROUT_SWARM_PAYLOAD");
+    const int64_t size = _atoi64(Env("SWARM_SIZE").c_str());
+    const int rpcPort = std::atoi(Env("SPROUT_SWARM_RPC_PORT").c_str());
+    const std::string saveFolder = smallDisk + "\\";
+    std::string torrent;
+    ASSERT_TRUE(driver::ReadFile(torrentPath, &torrent));
+    RealProgram folder("realfull", torrent, saveFolder);
+    ASSERT_TRUE(folder.Open());
+    driver::SproutProcess& sprout = folder.sprout;
+    const int64_t before = SeederUploaded(rpcPort);
+    ASSERT_GE(before, 0);
+    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(driver::WaitUntil([&] { return ProgressPosition(sprout) >= 10; }, 120000))
+        << ProgressPosition(sprout);
+
+    const std::string filler = saveFolder + "filler.bin";
+    HANDLE file = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string chunk(1024 * 1024, 'x');
+    DWORD written = 0, error = 0;
+    while (error == 0) {
+        if (!WriteFile(file, chunk.data(), DWORD(chunk.size()), &written, nullptr) || written < chunk.size())
+            error = GetLastError();
+    }
+    CloseHandle(file);
+    EXPECT_EQ(error, DWORD(ERROR_DISK_FULL));
+
+    std::string balloon;
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            HWND tip = driver::FindVisibleWindow(sprout.ProcessId(), "tooltips_class32");
+            return tip && !(balloon = driver::WindowText(tip)).empty();
+        },
+        60000));
+    const std::string expected = std::string(texts::kEngineEnded) + "1\r\nbt.exe: cannot write "
+                                 + saveFolder + "payload.bin: ";
+    EXPECT_EQ(balloon.rfind(expected, 0), 0u) << balloon;
+    EXPECT_GT(balloon.size(), expected.size()) << "the cause follows the file";
+    EXPECT_EQ(sprout.ControlText(IDC_STATUS_GROUP), texts::kStatusStopped);
+    const int stoppedAt = ProgressPosition(sprout);
+    const int64_t firstRun = SeederUploaded(rpcPort) - before;
+    EXPECT_LT(stoppedAt, 100);
+
+    ASSERT_TRUE(DeleteFileA(filler.c_str()));
+    // The engine ended by itself: the first press releases its run, the second starts anew.
+    ASSERT_TRUE(Click(sprout));
+    ASSERT_EQ(sprout.ControlText(IDC_START_STOP), texts::kStartDownload);
+    ASSERT_TRUE(Click(sprout));
+    EXPECT_TRUE(sprout.WaitForText(IDC_TIME_LEFT, std::string(SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_FINISHED), 120000))
+        << sprout.ControlText(IDC_TIME_LEFT);
+    const int64_t secondRun = SeederUploaded(rpcPort) - before - firstRun;
+    std::printf("disk full at %d%%: \"%s\"; seeder sent %lld bytes before, %lld after Start, of %lld\n",
+                stoppedAt, balloon.c_str(), static_cast<long long>(firstRun),
+                static_cast<long long>(secondRun), static_cast<long long>(size));
+    std::fflush(stdout);
+    EXPECT_LT(secondRun, size);
+    ASSERT_TRUE(Click(sprout));
+    EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, texts::kStatusStopped, 15000));
+    std::string downloaded, payload;
+    ASSERT_TRUE(driver::ReadFile(saveFolder + "payload.bin", &downloaded));
     ASSERT_TRUE(driver::ReadFile(payloadPath, &payload));
     EXPECT_TRUE(downloaded == payload) << downloaded.size() << " bytes";
 }

@@ -36,6 +36,8 @@ TEST(StatusBlock, HasTheSevenLinesEachEndingInCrLf)
     figures.have = figures.total / 10;
     figures.uploaded = 11010048;
     figures.bytesPerSecond = 36045;
+    figures.seeds = 1;
+    figures.peers = 2;
     EXPECT_EQ(FormatStatusBlock(figures),
               "\r\n"
               "saving: disc (1).iso (700.0 MB)\r\n"
@@ -43,14 +45,17 @@ TEST(StatusBlock, HasTheSevenLinesEachEndingInCrLf)
               "time left: 18328 sec\r\n"
               "download rate: 35.2 kB/s\r\n"
               "(10.5 MB up / 70.0 MB down)\r\n"
-              "seed status: 1 seen now\r\n");
+              "seed status: 1 seed, 2 peers connected\r\n");
+    // The block that completes the download still shows what arrived in its interval.
     figures.have = figures.total;
+    figures.seeds = 0;
+    figures.peers = 1;
     EXPECT_EQ(FormatStatusBlock(figures),
               "\r\n"
               "saving: disc (1).iso (700.0 MB)\r\n"
               "percent done: 100.0\r\n"
               "time left: Download Succeeded!\r\n"
-              "download rate: 0.0 kB/s\r\n"
+              "download rate: 35.2 kB/s\r\n"
               "(10.5 MB up / 700.0 MB down)\r\n"
-              "seed status: seeding\r\n");
+              "seed status: seeding, 0 seeds, 1 peer connected\r\n");
 }

@@ -12,6 +12,13 @@ std::string Printf(const char* format, double value, const char* unit)
     return text;
 }
 
+// "1 seed, 2 peers connected".
+std::string Connections(int seeds, int peers)
+{
+    return std::to_string(seeds) + (seeds == 1 ? " seed, " : " seeds, ") + std::to_string(peers)
+           + (peers == 1 ? " peer" : " peers") + " connected";
+}
+
 }  // namespace
 
 std::string FormatSize(int64_t bytes)
@@ -51,13 +58,13 @@ std::string FormatTimeLeft(int64_t have, int64_t total, int64_t bytesPerSecond)
 
 std::string FormatStatusBlock(const StatusFigures& f)
 {
-    bool complete = f.have >= f.total;
     std::string block = "\r\n";
     block += "saving: " + f.name + " (" + FormatSize(f.total) + ")\r\n";
     block += "percent done: " + FormatPercent(f.have, f.total) + "\r\n";
     block += "time left: " + FormatTimeLeft(f.have, f.total, f.bytesPerSecond) + "\r\n";
-    block += "download rate: " + FormatRate(complete ? 0 : f.bytesPerSecond) + "\r\n";
+    block += "download rate: " + FormatRate(f.bytesPerSecond) + "\r\n";
     block += "(" + FormatSize(f.uploaded) + " up / " + FormatSize(f.have) + " down)\r\n";
-    block += complete ? "seed status: seeding\r\n" : "seed status: 1 seen now\r\n";
+    block += "seed status: " + std::string(f.have >= f.total ? "seeding, " : "")
+             + Connections(f.seeds, f.peers) + "\r\n";
     return block;
 }

@@ -10,7 +10,9 @@ struct StatusFigures {
     int64_t total = 0;
     int64_t have = 0;
     int64_t uploaded = 0;
-    int64_t bytesPerSecond = 0;  // measured over the last display interval
+    int64_t bytesPerSecond = 0;  // received over the time the last display interval ran
+    int seeds = 0;               // connected peers that have the whole payload
+    int peers = 0;               // the other connected peers
 };
 
 // "512 B", "12.5 kB", "700.0 MB", "4.38 GB": binary units, as the engine's users read them.
@@ -23,5 +25,6 @@ std::string FormatPercent(int64_t have, int64_t total);
 std::string FormatTimeLeft(int64_t have, int64_t total, int64_t bytesPerSecond);
 
 // Seven lines, each ending in CR LF: an empty line, saving, percent done, time left,
-// download rate, the up/down amounts and seed status.
+// download rate, the up/down amounts and seed status with the connections. The rate is shown
+// as given, also on the block that completes the download.
 std::string FormatStatusBlock(const StatusFigures& figures);
