@@ -22,5 +22,10 @@ fi
 export PATH
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export LANG=zh_CN.UTF-8
-export LC_ALL=zh_CN.UTF-8
+# The calling shell may have started before set-up made the locale: the C library reads the
+# locale archive once, so that shell cannot switch to it and says so. Only its children, Wine
+# among them, need it, and they read the archive afresh.
+{
+  export LANG=zh_CN.UTF-8
+  export LC_ALL=zh_CN.UTF-8
+} 2>/dev/null
