@@ -58,7 +58,9 @@ for flavour in win32 win64; do
 done
 
 summaries=()
-while read -r flavour wine; do
+mapfile -t runs <build/wine-runs
+for run in "${runs[@]}"; do
+  read -r flavour wine <<<"$run"
   # The project's prefix of this flavour under this Wine, whatever the caller's WINEPREFIX.
   unset WINEPREFIX
   export SPROUT_FLAVOUR=$flavour SPROUT_WINE=$wine
@@ -85,7 +87,7 @@ while read -r flavour wine; do
     wineserver -k >/dev/null 2>&1 || true
   fi
   summaries+=("$label: $((passed - win_passed)) passed, $((failed - win_failed)) failed")
-done <build/wine-runs
+done
 printf '%s\n' "${summaries[@]}"
 
 rm -f "$log"
