@@ -27,6 +27,15 @@ if [ "${1:-}" = --check ]; then
 fi
 [ "$(id -u)" = 0 ] || fail "the WoW64 Wine root needs root to be made and entered"
 
+# Wine runs in a mount namespace of its own per call (scripts/wine-wow64), the prefix's one
+# wineserver in the first. A file system that a test mounts under /tmp later must reach those
+# namespaces too, or the server would create files beneath it: /tmp becomes a shared mount,
+# whose later mounts reach the namespaces made as its slaves.
+if [ "$(findmnt -n -o PROPAGATION --target /tmp)" != shared ]; then
+  { mountpoint -q /tmp || mount --bind /tmp /tmp; } && mount --make-shared /tmp \
+    || fail "cannot make /tmp a shared mount for the WoW64 Wine root"
+fi
+
 # One maker at a time: another clone making it waits here, then finds it complete.
 exec 9>"$root.lock"
 timeout 1800 flock 9 || fail "another set-up has been making the WoW64 Wine root for 30 minutes"
