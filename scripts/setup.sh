@@ -18,6 +18,7 @@ common=(
   wine wine64 xvfb x11-utils xdotool imagemagick
   locales fonts-wqy-microhei mktorrent
   libboost-dev dpkg-dev aria2 opentracker curl
+  e2fsprogs
 )
 win32_only=(wine32:i386)
 
