@@ -6,7 +6,6 @@
 # (Xvfb, xdotool, aria2, ...) stay on the host, and so do the files, through bind mounts.
 # The root is made aside and renamed into place when complete: a root cut short is never used.
 # Prints the root's path; on failure, one line saying why on standard error and exit 1.
-# Usage: wine-wow64-root.sh [--check]   (--check: only say whether a complete root is there)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/cache.sh"
@@ -20,11 +19,6 @@ log="$SPROUT_CACHE/wow64-root.log"
 complete() { [ -f "$root/.sprout-stamp" ] && [ "$(cat "$root/.sprout-stamp")" = "$stamp_text" ]; }
 fail() { echo "$*" >&2; exit 1; }
 
-if [ "${1:-}" = --check ]; then
-  complete && echo "$root"
-  complete
-  exit
-fi
 [ "$(id -u)" = 0 ] || fail "the WoW64 Wine root needs root to be made and entered"
 
 # Wine runs in a mount namespace of its own per call (scripts/wine-wow64), the prefix's one
