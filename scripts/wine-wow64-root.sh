@@ -17,9 +17,9 @@ stamp_text="sid amd64 minbase $mirror $packages zh_CN.UTF-8"
 log="$SPROUT_CACHE/wow64-root.log"
 
 complete() { [ -f "$root/.sprout-stamp" ] && [ "$(cat "$root/.sprout-stamp")" = "$stamp_text" ]; }
-fail() { echo "$*" >&2; exit 1; }
+fail() { echo "setup: no WoW64 Wine root: $*" >&2; exit 1; }
 
-[ "$(id -u)" = 0 ] || fail "the WoW64 Wine root needs root to be made and entered"
+[ "$(id -u)" = 0 ] || fail "making and entering it needs root"
 
 # Wine runs in a mount namespace of its own per call (scripts/wine-wow64), the prefix's one
 # wineserver in the first. A file system that a test mounts under /tmp later must reach those
@@ -27,12 +27,12 @@ fail() { echo "$*" >&2; exit 1; }
 # whose later mounts reach the namespaces made as its slaves.
 if [ "$(findmnt -n -o PROPAGATION --target /tmp)" != shared ]; then
   { mountpoint -q /tmp || mount --bind /tmp /tmp; } && mount --make-shared /tmp \
-    || fail "cannot make /tmp a shared mount for the WoW64 Wine root"
+    || fail "cannot make /tmp a shared mount"
 fi
 
 # One maker at a time: another clone making it waits here, then finds it complete.
 exec 9>"$root.lock"
-timeout 1800 flock 9 || fail "another set-up has been making the WoW64 Wine root for 30 minutes"
+timeout 1800 flock 9 || fail "another set-up has been making it for 30 minutes"
 if complete; then
   echo "$root"
   exit 0
