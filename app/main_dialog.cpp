@@ -83,7 +83,9 @@ void MainDialog::OnInitDialog(HWND hwnd)
     GetModuleFileNameA(nullptr, modulePath, sizeof(modulePath) - 1);
     m_programDir = ProgramDirFromModulePath(modulePath);
 
-    m_hProgress = GetDlgItem(hwnd, IDC_PROGRESS);
+    for (int id = IDC_SAVE_FOLDER; id <= IDC_LINK; ++id)
+        m_hControls[id - IDC_SAVE_FOLDER] = GetDlgItem(hwnd, id);
+    m_hProgress = Control(IDC_PROGRESS);
     SendMessageA(m_hProgress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     SendMessageA(m_hProgress, PBM_SETPOS, 0, 0);
 
@@ -292,15 +294,22 @@ void MainDialog::OnStdout(const char* text) { m_pendingOutput.OnStdout(text, *th
 // Leaves m_downloading alone on purpose (see StartOrStop): the next press stops.
 void MainDialog::OnTerminated()
 {
-    SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopped);
-    SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStartDownload);
+    SetWindowTextA(Control(IDC_STATUS_GROUP), kStatusStopped);
+    SetWindowTextA(Control(IDC_START_STOP), kStartDownload);
     ReportEngineEnd();
 }
 
 void MainDialog::SetLabelText(int controlId, const char* text)
 {
     if (m_showStatus)
-        SetWindowTextA(GetDlgItem(m_hDialog, controlId), text);
+        SetWindowTextA(Control(controlId), text);
+}
+
+HWND MainDialog::Control(int controlId) const
+{
+    if (controlId < IDC_SAVE_FOLDER || controlId > IDC_LINK)
+        return nullptr;
+    return m_hControls[controlId - IDC_SAVE_FOLDER];
 }
 
 void MainDialog::SetProgressPosition(int position)

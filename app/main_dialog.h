@@ -17,6 +17,7 @@
 #include "framework/owned.h"
 #include "framework/text.h"
 #include "framework/window_binding.h"
+#include "res/resource.h"
 #include "status/status_parser.h"
 
 class MainDialog : public EngineProcess,
@@ -82,6 +83,11 @@ private:
     // gone, so that worker threads read them without a race; writes to a dead window fail.
     HWND m_hDialog = nullptr;
     HWND m_hProgress = nullptr;
+    // The template's controls, by id from IDC_SAVE_FOLDER, for the texts the worker threads
+    // write. Looked up on a worker thread while Exit destroys the window, an id made Wine 10's
+    // server walk a child that the destruction had half unlinked, for ever.
+    HWND m_hControls[IDC_LINK - IDC_SAVE_FOLDER + 1] = {};
+    HWND Control(int controlId) const;
 
     OwnedIcon m_hBigIcon;  // destroyed after the window, which only borrows them
     OwnedIcon m_hSmallIcon;

@@ -70,15 +70,19 @@ sprout_ensure_display
 if [ "$simulated" = 0 ] && [ "$headless" = 1 ]; then
   trap 'swarm_stop; sprout_display_cleanup' EXIT
 fi
-printf '[demo.torrent]\r\nPath=%s\\\r\n' "$(winepath -w "$demo/Downloads")" >"$demo/settings.ini"
+# Wine's own messages (a volume it cannot label, ...) go to a log: only this script speaks.
+wine_log="$repo/build/demo-wine.log"
+: >"$wine_log"
+printf '[demo.torrent]\r\nPath=%s\\\r\n' "$(winepath -w "$demo/Downloads" 2>>"$wine_log")" >"$demo/settings.ini"
 export SPROUT_BT_RATE=$((2 * 1024 * 1024))
 [ "$headless" = 1 ] && press_start=1
 
 cd "$demo"
-wine sprout.exe demo.torrent &
+wine sprout.exe demo.torrent 2>>"$wine_log" &
 sprout=$!
 if [ "$press_start" = 1 ]; then
-  wine "$bin/demo_press.exe" start demo || echo "The download did not show in time." >&2
+  wine "$bin/demo_press.exe" start demo 2>>"$wine_log" \
+    || echo "The download did not show in time (Wine's messages: $wine_log)." >&2
 fi
 
 if [ "$headless" = 1 ]; then
@@ -96,7 +100,7 @@ if [ "$headless" = 1 ]; then
     import -window root "$shot"
   fi
   echo "Screenshot: $shot"
-  wine "$bin/demo_press.exe" exit demo || true
+  wine "$bin/demo_press.exe" exit demo 2>>"$wine_log" || true
   wait "$sprout" || true
 else
   wait "$sprout"

@@ -19,6 +19,7 @@ common=(
   locales fonts-wqy-microhei mktorrent zip unzip
   libboost-dev dpkg-dev aria2 opentracker curl
   transmission-daemon transmission-cli rtorrent iproute2
+  e2fsprogs
 )
 win32_only=(wine32:i386)
 
@@ -55,34 +56,69 @@ missing_of() {
 # apt can resolve these packages from the lists it has now.
 resolvable() { apt-get install -s -y --no-install-recommends "$@" >>"$log" 2>&1; }
 
-# Refreshes the package lists until the wanted packages resolve. A mirror that is briefly
-# inconsistent ("Mirror sync in progress?") fails one list; try again a few times, then go on
-# with what there is.
+# Refreshes the package lists, once per run: a list the mirror cannot serve now is not retried,
+# its packages are then missing and the caller says so in one line.
+lists_refreshed=0
 refresh_lists() {
-  local attempt
-  for attempt in 1 2 3; do
-    if apt_get update -q >>"$log" 2>&1; then
-      return 0
-    fi
-    resolvable "$@" && return 0
-    [ "$attempt" = 3 ] || { echo "setup: package lists incomplete (mirror syncing?), retrying in 10 s" >&2; sleep 10; }
-  done
-  return 1
+  [ "$lists_refreshed" = 1 ] && return 0
+  lists_refreshed=1
+  apt_get update -q >>"$log" 2>&1
+}
+
+# Why the last refresh failed, from apt's messages: a list that does not match its Release
+# file (apt: "File has unexpected size", "Hash Sum mismatch") is a stale copy on the mirror.
+failed_list() {
+  local line url
+  line=$(grep -E '^E: Failed to fetch ' "$log" | tail -n 1)
+  [ -n "$line" ] || return 1
+  url=$(sed -E 's/^E: Failed to fetch ([^ ]+).*/\1/' <<<"$line")
+  case "$line" in
+    *"unexpected size"*|*"Hash Sum mismatch"*|*"Hashes of expected file"*)
+      echo "the mirror's list $url does not match its Release file (the mirror serves a stale copy)" ;;
+    *) echo "the mirror's list $url cannot be fetched" ;;
+  esac
 }
 
 # One line naming the first package that cannot be resolved, and why.
 explain_unresolvable() {
   local p reason list
-  list=$(grep -oE 'Failed to fetch [^ ]+' "$log" | tail -n 1 | sed 's/Failed to fetch //')
+  list=$(failed_list) || list=""
   for p in "$@"; do
     if ! apt-get install -s -y --no-install-recommends "$p" >/dev/null 2>&1; then
       reason="its dependencies cannot be resolved"
-      [ -n "$list" ] && reason="$reason while the list $list cannot be fetched (mirror syncing?)"
+      [ -n "$list" ] && reason="$reason: $list"
       echo "cannot install $p: $reason (details in $log)"
       return
     fi
   done
   echo "cannot install $* (details in $log)"
+}
+
+install_missing() {  # packages...: installs those not installed yet, or dies saying why
+  local missing
+  mapfile -t missing < <(missing_of "$@")
+  [ ${#missing[@]} -gt 0 ] || return 0
+  resolvable "${missing[@]}" || refresh_lists || true
+  resolvable "${missing[@]}" || die "$(explain_unresolvable "${missing[@]}")"
+  apt_get install -y --no-install-recommends "${missing[@]}" >>"$log" 2>&1 \
+    || die "apt-get install failed: $(grep -E '^E:' "$log" | tail -n 1) (full log: $log)"
+}
+
+# The system's 32-bit Wine: installed, or installed now. It needs i386 libraries of exactly
+# the amd64 versions installed; a mirror serving a stale i386 list cannot meet that.
+system_wine32() {
+  missing_of "${win32_only[@]}" | grep -q . || return 0
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+    lists_refreshed=0
+  fi
+  refresh_lists || true
+  if ! resolvable "${win32_only[@]}"; then
+    echo "setup: $(explain_unresolvable "${win32_only[@]}")" >&2
+    return 1
+  fi
+  apt_get install -y --no-install-recommends "${win32_only[@]}" >>"$log" 2>&1 \
+    || { echo "setup: apt-get install of ${win32_only[*]} failed: $(grep -E '^E:' "$log" | tail -n 1)" >&2; return 1; }
 }
 
 drop_unused_i386() {
@@ -91,47 +127,36 @@ drop_unused_i386() {
   fi
 }
 
-# --- which flavour
-forced=${SPROUT_FLAVOUR:-}
-case "$forced" in
+# --- packages, and which flavour runs under which Wine (scripts/wine-choice.sh)
+forced_flavour=${SPROUT_FLAVOUR:-}
+forced_wine=${SPROUT_WINE:-}
+case "$forced_flavour" in
   ""|win32|win64) ;;
-  *) die "SPROUT_FLAVOUR must be win32 or win64, not '$forced'" ;;
+  *) die "SPROUT_FLAVOUR must be win32 or win64, not '$forced_flavour'" ;;
 esac
-if kernel_runs_32bit; then can32=1; else can32=0; fi
-if [ -n "$forced" ]; then
-  flavour=$forced
-  [ "$flavour" = win64 ] || [ "$can32" = 1 ] || die "win32 was asked for, but this machine's kernel runs no 32-bit x86 code; use SPROUT_FLAVOUR=win64"
-  why="forced by SPROUT_FLAVOUR"
-elif [ "$can32" = 1 ]; then
-  flavour=win32; why="the kernel runs 32-bit code"
-else
-  flavour=win64; why="the kernel runs no 32-bit code"
-fi
+case "$forced_wine" in
+  ""|system|wow64) ;;
+  *) die "SPROUT_WINE must be system or wow64, not '$forced_wine'" ;;
+esac
+. "$here/scripts/wine-choice.sh"
+if kernel_runs_32bit; then kernel32=1; else kernel32=0; fi
 
-# --- packages
-wanted=("${common[@]}")
-[ "$flavour" = win32 ] && wanted+=("${win32_only[@]}")
-mapfile -t missing < <(missing_of "${wanted[@]}")
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$flavour" = win32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
-  fi
-  refresh_lists "${missing[@]}" || true
-  if ! resolvable "${missing[@]}" && [ "$flavour" = win32 ] && [ -z "$forced" ]; then
-    # The 32-bit Wine needs i386 libraries of exactly the amd64 versions; while the mirror
-    # serves incomplete i386 lists that cannot be met, but the 64-bit flavour can still be tested.
-    echo "setup: $(explain_unresolvable "${win32_only[@]}"); testing the win64 flavour instead" >&2
-    flavour=win64; why="32-bit Wine cannot be installed from the mirror now"
-    drop_unused_i386
-    mapfile -t missing < <(missing_of "${common[@]}")
-  fi
-  if [ ${#missing[@]} -gt 0 ]; then
-    resolvable "${missing[@]}" || die "$(explain_unresolvable "${missing[@]}")"
-    apt_get install -y --no-install-recommends "${missing[@]}" >>"$log" 2>&1 \
-      || die "apt-get install failed: $(grep -E '^E:' "$log" | tail -n 1) (full log: $log)"
+install_missing "${common[@]}"
+
+system32=0
+if [ "$kernel32" = 1 ] && [ "$forced_wine" != wow64 ] && [ "$forced_flavour" != win64 ]; then
+  system_wine32 && system32=1
+fi
+runs=$(sprout_wine_runs "$forced_wine" "$forced_flavour" "$kernel32" "$system32" "") || die "$runs"
+if grep -q ' wow64$' <<<"$runs"; then
+  if "$here/scripts/wine-wow64-root.sh" >/dev/null; then
+    runs=$(sprout_wine_runs "$forced_wine" "$forced_flavour" "$kernel32" "$system32" 1) || die "$runs"
+  else
+    runs=$(sprout_wine_runs "$forced_wine" "$forced_flavour" "$kernel32" "$system32" 0) || die "$runs"
+    echo "setup: without the WoW64 Wine, $(paste -sd ' ' <<<"$runs" | sed 's/ system$//') is tested with the system's Wine" >&2
   fi
 fi
-[ "$flavour" = win64 ] && drop_unused_i386
+grep -q '^win32 system$' <<<"$runs" || drop_unused_i386
 
 # A package can be installed yet have lost a file; the tools the build calls must be there.
 reinstall=()
@@ -151,6 +176,12 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   $sudo locale-gen >>"$log" 2>&1
 fi
 
-echo "$flavour" >"$here/build/flavour"
-echo "setup: Windows tests run in the $flavour flavour ($why)" >&2
-SPROUT_FLAVOUR=$flavour "$here/scripts/wine-prefix.sh"
+echo "$runs" >"$here/build/wine-runs"
+head -n 1 <<<"$runs" | cut -d' ' -f1 >"$here/build/flavour"
+described=$(while read -r flavour wine; do
+  case "$wine" in wow64) echo "$flavour under the WoW64 Wine" ;; *) echo "$flavour under the system's Wine" ;; esac
+done <<<"$runs" | paste -sd ',' | sed 's/,/, /g')
+echo "setup: Windows tests run $described" >&2
+while read -r flavour wine; do
+  SPROUT_FLAVOUR=$flavour SPROUT_WINE=$wine "$here/scripts/wine-prefix.sh"
+done <<<"$runs"

@@ -7,12 +7,14 @@ if [ -f "$WINEPREFIX/.sprout-ready" ]; then
 fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 rm -rf "$WINEPREFIX"
-echo "Initialising the $SPROUT_FLAVOUR Wine prefix in $WINEPREFIX (takes a few seconds)..."
+what="$SPROUT_FLAVOUR Wine prefix"
+[ "$SPROUT_WINE" = wow64 ] && what="WoW64 Wine's prefix"
+echo "Initialising the $what in $WINEPREFIX (takes a few seconds)..."
 # wineboot needs no display for the prefix itself; keep it away from any real one.
 DISPLAY= timeout 300 wineboot -i >/dev/null 2>&1 || true
 timeout 60 wineserver -w || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "setup: wineboot could not make a $SPROUT_FLAVOUR prefix in $WINEPREFIX: Wine cannot run $SPROUT_FLAVOUR programs on this machine" >&2
+  echo "setup: wineboot could not make the $what in $WINEPREFIX: this Wine cannot run $SPROUT_FLAVOUR programs on this machine" >&2
   exit 1
 fi
 touch "$WINEPREFIX/.sprout-ready"

@@ -180,8 +180,12 @@ Image Capture(int width, int height, COLORREF fill, Draw draw)
     DeleteObject(brush);
     draw(dc);
     GdiFlush();
+    // The fourth byte of a 32-bit BI_RGB pixel is unused and its value undefined: a copy from
+    // the screen may leave 0xFF there.
     const DWORD* source = static_cast<const DWORD*>(bits);
-    image.pixels.assign(source, source + width * height);
+    image.pixels.reserve(static_cast<size_t>(width) * height);
+    for (int i = 0; i < width * height; ++i)
+        image.pixels.push_back(source[i] & 0x00FFFFFFu);
     SelectObject(dc, previous);
     DeleteObject(bitmap);
     DeleteDC(dc);
