@@ -1,8 +1,9 @@
 // The main window run inside the test's own process, for what a black box cannot reach:
-// Exit arriving while a Start press waits for a hook that the last Stop gave up (the speed
-// label is swapped for a window of another thread that holds the stdout reader in its hook,
-// and lets it go by sending Exit, exactly while the press waits), and a start that fails
-// before the engine exists (the runner's set-up calls fail on demand).
+// Exit arriving while a Start press waits for a hook that the last Stop gave up (just before
+// the window's initialisation finds its controls, the speed label is swapped for a window of
+// another thread that holds the stdout reader in its hook, and lets it go by sending Exit,
+// exactly while the press waits), and a start that fails before the engine exists (the
+// runner's set-up calls fail on demand).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -83,15 +84,31 @@ LRESULT CALLBACK HeldLabelProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
 DWORD WINAPI HeldLabelThread(void* parameter)
 {
     auto* label = static_cast<HeldLabel*>(parameter);
-    HWND window = CreateWindowA("SproutHeldLabel", "", WS_CHILD, 0, 0, 10, 10, label->dialog,
-                                reinterpret_cast<HMENU>(INT_PTR(IDC_SPEED)),
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(WS_EX_NOPARENTNOTIFY, "SproutHeldLabel", "", WS_CHILD, 0, 0,
+                                  10, 10, label->dialog,
+                                  reinterpret_cast<HMENU>(INT_PTR(IDC_SPEED)),
+                                  GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(label));
     SetEvent(label->ready);
     MSG msg;
     while (window && GetMessageA(&msg, nullptr, 0, 0) > 0)
         DispatchMessageA(&msg);
     return 0;
+}
+
+// Sees WM_INITDIALOG before the window does: the template's speed label gives its identifier
+// up to the held one, made now on its own thread.
+HeldLabel* g_swapIn = nullptr;
+LRESULT CALLBACK SwapBeforeInit(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* sent = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_INITDIALOG && g_swapIn && !g_swapIn->thread) {
+        SetWindowLongPtrA(GetDlgItem(sent->hwnd, IDC_SPEED), GWLP_ID, 0xFFF0);
+        g_swapIn->dialog = sent->hwnd;
+        g_swapIn->thread = CreateThread(nullptr, 0, HeldLabelThread, g_swapIn, 0, nullptr);
+        PumpSentUntil(g_swapIn->ready, 5000);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // The window of a torrent of one file in the test's bin folder, which is its program folder,
@@ -148,15 +165,15 @@ TEST_F(MainDialogInProcess, ExitWhileAStartPressWaitsForAHookStartsNothing)
     labelClass.hInstance = GetModuleHandleA(nullptr);
     labelClass.lpszClassName = "SproutHeldLabel";
     RegisterClassA(&labelClass);
-    MainDialog dialog;
-    HWND window = Create(dialog);
-    ASSERT_NE(nullptr, window);
-    // The template's speed label gives its identifier up to the held one.
-    SetWindowLongPtrA(GetDlgItem(window, IDC_SPEED), GWLP_ID, 0xFFF0);
     HeldLabel label;
-    label.dialog = window;
-    label.thread = CreateThread(nullptr, 0, HeldLabelThread, &label, 0, nullptr);
-    ASSERT_TRUE(PumpSentUntil(label.ready, 5000));
+    MainDialog dialog;
+    g_swapIn = &label;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, SwapBeforeInit, nullptr, GetCurrentThreadId());
+    HWND window = Create(dialog);
+    UnhookWindowsHookEx(hook);
+    g_swapIn = nullptr;
+    ASSERT_NE(nullptr, window);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(label.ready, 0));
 
     SendMessageA(window, WM_COMMAND, kPress, 0);
     // The first status block's rate: the stdout reader waits in its hook.
