@@ -20,7 +20,8 @@
 #include "tests/driver/program_folder.h"
 #include "tests/reliability/process_census.h"
 #include "tests/status/recording_sink.h"
-#include "tools/status_block/status_block.h"
+#include "tests/status/test_parser.h"
+#include "engine_interface/status_block.h"
 
 namespace {
 
@@ -166,7 +167,7 @@ TEST(RealEngine, OutputGoesThroughTheParser)
     EXPECT_NE(output.find("time left: Download Succeeded!\r\n", last), std::string::npos);
     EXPECT_NE(output.find("seed status: seeding, ", last), std::string::npos);
 
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     std::vector<int> positions;
     bool sawRate = false;
