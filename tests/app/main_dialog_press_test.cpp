@@ -94,6 +94,22 @@ DWORD WINAPI HeldLabelThread(void* parameter)
     return 0;
 }
 
+// Puts the held label in the place of the template's speed label when the window's
+// initialisation comes, before the window looks its controls up.
+HeldLabel* g_swapIn = nullptr;
+
+LRESULT CALLBACK SwapInHeldLabel(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG && g_swapIn && !g_swapIn->dialog) {
+        g_swapIn->dialog = call->hwnd;
+        SetWindowLongPtrA(GetDlgItem(call->hwnd, IDC_SPEED), GWLP_ID, 0xFFF0);
+        g_swapIn->thread = CreateThread(nullptr, 0, HeldLabelThread, g_swapIn, 0, nullptr);
+        PumpSentUntil(g_swapIn->ready, 5000);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // The window of a torrent of one file in the test's bin folder, which is its program folder,
 // saving into a folder of its own.
 class MainDialogInProcess : public ::testing::Test {
@@ -148,15 +164,14 @@ TEST_F(MainDialogInProcess, ExitWhileAStartPressWaitsForAHookStartsNothing)
     labelClass.hInstance = GetModuleHandleA(nullptr);
     labelClass.lpszClassName = "SproutHeldLabel";
     RegisterClassA(&labelClass);
+    HeldLabel label;
+    g_swapIn = &label;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, SwapInHeldLabel, nullptr, GetCurrentThreadId());
     MainDialog dialog;
     HWND window = Create(dialog);
+    UnhookWindowsHookEx(hook);
     ASSERT_NE(nullptr, window);
-    // The template's speed label gives its identifier up to the held one.
-    SetWindowLongPtrA(GetDlgItem(window, IDC_SPEED), GWLP_ID, 0xFFF0);
-    HeldLabel label;
-    label.dialog = window;
-    label.thread = CreateThread(nullptr, 0, HeldLabelThread, &label, 0, nullptr);
-    ASSERT_TRUE(PumpSentUntil(label.ready, 5000));
+    ASSERT_EQ(WaitForSingleObject(label.ready, 0), WAIT_OBJECT_0);
 
     SendMessageA(window, WM_COMMAND, kPress, 0);
     // The first status block's rate: the stdout reader waits in its hook.
