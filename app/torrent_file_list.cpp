@@ -106,7 +106,8 @@ void TorrentFileList::FillRow(int row, int column, char* text, int size) const
     text[0] = '\0';
     if (!m_readable) {
         if (row == 0 && column == 0)
-            CopyWholeChars(text, size, texts::kTorrentUnreadable, sizeof(texts::kTorrentUnreadable) - 1);
+            CopyWholeChars(text, size, texts::kTorrentUnreadable,
+                           sizeof(texts::kTorrentUnreadable) - 1);
         return;
     }
     int files = m_contents.FileCount();

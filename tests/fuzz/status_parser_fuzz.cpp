@@ -3,8 +3,8 @@
 // a small one linked in (small_pending_bound.cpp) so that the cut comes often.
 //
 // Input: one flag byte (bit 0: GBK code page), then records of a length byte L, a repeat byte
-// R and L chunk bytes. R of 0xF0 and above repeats the bytes (R - 0xEF) * 4 times in one chunk, so that a
-// short input can flood the parser.
+// R and L chunk bytes. R of 0xF0 and above repeats the bytes (R - 0xEF) * 4 times in one
+// chunk, so that a short input can flood the parser.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
