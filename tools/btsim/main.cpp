@@ -16,6 +16,7 @@
 #include "tools/btsim/torrent.h"
 #include "tools/btsim/win_make_torrent.h"
 #include "tools/btsim/win_payload_store.h"
+#include "tools/shared/start_self.h"
 
 namespace {
 
@@ -86,27 +87,6 @@ DWORD WINAPI ReportStdin(void* parameter)
     return 0;
 }
 
-bool StartGrandchild(int lingerMs)
-{
-    char program[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, program, sizeof(program));
-    std::string commandLine = std::string("\"") + program + "\" --linger "
-                              + std::to_string(lingerMs / 1000.0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return true;
-}
-
 // False once a write fails: with its reader gone the engine ends, as it does between blocks.
 bool Flood(const Knobs& knobs, const Torrent& torrent)
 {
@@ -159,7 +139,7 @@ int RunEngine(const EngineOptions& line, const Knobs& knobs)
     while (knobs.hang)
         Sleep(INFINITE);
     if (knobs.grandchildMs > 0) {
-        if (!StartGrandchild(knobs.grandchildMs))
+        if (!StartSelf("--linger " + std::to_string(knobs.grandchildMs / 1000.0)))
             Complain("cannot start the grandchild");
         if (knobs.exitAfter < 0)
             return knobs.exitCode;
