@@ -22,26 +22,31 @@ const char kMissingTarget[] = "C:\\sprout-no-such-folder\\nothing.exe";
 const COLORREF kBlue = RGB(0, 0, 255);
 const COLORREF kPurple = RGB(128, 0, 128);
 
+struct TipSearch {
+    HWND control;
+    HWND tip;
+};
+
+BOOL CALLBACK FindTip(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<TipSearch*>(lParam);
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof(name));
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = GetParent(search->control);
+    tool.uId = reinterpret_cast<UINT_PTR>(search->control);
+    if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 &&
+        SendMessageA(window, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
+        search->tip = window;
+    return search->tip == nullptr;
+}
+
 // The label's tooltip: the one of this thread that has a tool for the control.
 HWND Tip(HWND control)
 {
-    struct Search {
-        HWND control;
-        HWND tip;
-    } search = {control, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM lParam) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        char name[32] = {};
-        GetClassNameA(window, name, sizeof(name));
-        TOOLINFOA tool = {};
-        tool.cbSize = TTTOOLINFOA_V1_SIZE;
-        tool.hwnd = GetParent(search->control);
-        tool.uId = reinterpret_cast<UINT_PTR>(search->control);
-        if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 &&
-            SendMessageA(window, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
-            search->tip = window;
-        return search->tip == nullptr;
-    }, reinterpret_cast<LPARAM>(&search));
+    TipSearch search = {control, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindTip, reinterpret_cast<LPARAM>(&search));
     return search.tip;
 }
 
