@@ -4,22 +4,16 @@
 // the two apart.
 #pragma once
 
-#include <windows.h>
-
 #include "app/stderr_tail.h"
+#include "framework/owned.h"
 
 class EngineStderr {
 public:
-    EngineStderr() { InitializeCriticalSection(&m_lock); }
-    ~EngineStderr() { DeleteCriticalSection(&m_lock); }
-    EngineStderr(const EngineStderr&) = delete;
-    EngineStderr& operator=(const EngineStderr&) = delete;
-
     void Clear();
     void Append(const char* chunk);
     void LastLine(char* out, int size);
 
 private:
-    CRITICAL_SECTION m_lock;
+    CriticalSection m_lock;
     StderrTail m_tail;
 };

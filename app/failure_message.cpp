@@ -12,15 +12,7 @@ namespace {
 void Append(char* out, int size, const char* text)
 {
     int used = static_cast<int>(std::strlen(out));
-    const char* p = text;
-    while (*p) {
-        const char* next = NextChar(p);
-        if (used + (next - p) > size - 1)
-            break;
-        while (p < next)
-            out[used++] = *p++;
-    }
-    out[used] = '\0';
+    CopyWholeChars(out + used, size - used, text, static_cast<int>(std::strlen(text)));
 }
 
 // The system's messages end in a line break (and some in a full stop after it).

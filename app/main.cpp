@@ -1,12 +1,12 @@
 // Process entry: platform services, the command line, the main window and its message loop.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "app/command_line.h"
 #include "app/main_dialog.h"
 #include "framework/message_loop.h"
 #include "framework/module.h"
+#include "framework/owned.h"
 
 // The trimmed command line: the torrent's file name, the section in settings.ini and the
 // source of the window title. Set once by Run and never changed afterwards.
@@ -46,7 +46,7 @@ int Run(const char* commandLine, int showCommand)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
     SetLeadByteTest(SystemLeadByte);
-    CoInitialize(nullptr);
+    ComApartment com;
     DefWindowProcA(nullptr, 0, 0, 0);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -55,6 +55,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     int result = Run(RawCommandLine(GetCommandLineA()), showCommand);
 
     Module::Term();
-    CoUninitialize();
     return result;
 }

@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/program_paths.h"
 #include "app/window_placement.h"
+#include "engine_interface/command_line.h"
 #include "framework/module.h"
 #include "res/resource.h"
 #include "status/status_texts.h"
@@ -41,8 +42,6 @@ bool MainDialog::PreTranslateMessage(MSG* msg)
     return Window() && IsDialogMessageA(Window(), msg);
 }
 
-void MainDialog::OnIdle() {}
-
 bool MainDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       LRESULT& result)
 {
@@ -62,10 +61,8 @@ bool MainDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 
 void MainDialog::OnFinalMessage(HWND)
 {
-    if (MessageLoop* loop = Module::GetMessageLoop()) {
+    if (MessageLoop* loop = Module::GetMessageLoop())
         loop->RemoveMessageFilter(this);
-        loop->RemoveIdleHandler(this);
-    }
 }
 
 void MainDialog::OnInitDialog(HWND hwnd)
@@ -73,10 +70,8 @@ void MainDialog::OnInitDialog(HWND hwnd)
     m_hDialog = hwnd;
     CentreOnWorkArea();
     SetIcons();
-    if (MessageLoop* loop = Module::GetMessageLoop()) {
+    if (MessageLoop* loop = Module::GetMessageLoop())
         loop->AddMessageFilter(this);
-        loop->AddIdleHandler(this);
-    }
 
     // Zeroed and one byte short: a cut path still ends in a NUL on every Windows.
     char modulePath[MAX_PATH] = {};
@@ -99,7 +94,7 @@ void MainDialog::OnInitDialog(HWND hwnd)
 
     LoadLogo();
     SetUpLink();
-    m_downloading = false;
+    SetRunState(RunState::Idle);
     InitFeedback();
 }
 
@@ -192,11 +187,16 @@ void MainDialog::OnBrowse()
     if (SHGetPathFromIDListA(picked, path))
         SetDlgItemTextA(m_hDialog, IDC_SAVE_FOLDER, path);
     // Freed whether or not it named a file-system folder.
-    IMalloc* shellMalloc = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&shellMalloc)) && shellMalloc) {
+    ComPtr<IMalloc> shellMalloc;
+    if (SUCCEEDED(SHGetMalloc(shellMalloc.put())) && shellMalloc)
         shellMalloc->Free(picked);
-        shellMalloc->Release();
-    }
+}
+
+void MainDialog::SetRunState(RunState state)
+{
+    // Exit is for good, even when it comes while a press waits.
+    if (m_runState != RunState::Exited)
+        m_runState = state;
 }
 
 void MainDialog::OnStartStop()
@@ -204,15 +204,14 @@ void MainDialog::OnStartStop()
     // Stop and the wait before Start handle messages sent to this thread meanwhile, so a
     // press sent from another thread or process could arrive inside this one; it is counted
     // and runs once this press is done.
-    if (m_pressUnderWay) {
+    RunState state = m_runState;
+    if (state == RunState::Starting || state == RunState::Stopping) {
         ++m_pressesWaiting;
         return;
     }
-    if (m_exited)
+    if (state == RunState::Exited)
         return;
-    m_pressUnderWay = true;
-    StartOrStop();
-    m_pressUnderWay = false;
+    StartOrStop(state == RunState::Downloading);
     if (m_pressesWaiting > 0) {
         --m_pressesWaiting;
         PostMessageA(m_hDialog, WM_COMMAND, MAKEWPARAM(IDC_START_STOP, BN_CLICKED),
@@ -220,8 +219,12 @@ void MainDialog::OnStartStop()
     }
 }
 
-void MainDialog::StartOrStop()
+void MainDialog::StartOrStop(bool stop)
 {
+    // Decided before anything runs, on purpose: after a failed start, or an engine that ended
+    // by itself, the next press runs Stop to release that run, and only the one after starts.
+    // From here on every status write is dropped, not only one after the stop texts.
+    SetRunState(stop ? RunState::Stopping : RunState::Starting);
     char folder[kFolderFieldBytes] = {};
     GetWindowTextA(GetDlgItem(m_hDialog, IDC_SAVE_FOLDER), folder, sizeof(folder));
     // Kept as it always was: only the last level is created, and failures go unreported (the
@@ -231,13 +234,7 @@ void MainDialog::StartOrStop()
     WritePrivateProfileStringA(g_torrentName.c_str(), "Path", folder,
                                SettingsFilePath(m_programDir).c_str());
 
-    // Toggled before anything runs, on purpose: after a failed start, or an engine that ended
-    // by itself, the next press runs Stop to release that run, and only the one after starts.
-    bool wasDownloading = m_downloading;
-    m_downloading = !m_downloading;
-    if (wasDownloading) {
-        // On purpose every status write from here on is dropped, not only one after the stop texts.
-        m_showStatus = false;
+    if (stop) {
         SetDlgItemTextA(m_hDialog, IDC_STATUS_GROUP, kStatusStopping);
         Stop();
         // A status write that the reader sent while Stop blocked this thread is delivered now,
@@ -248,14 +245,15 @@ void MainDialog::StartOrStop()
         SetDlgItemTextA(m_hDialog, IDC_START_STOP, kStartDownload);
         SetDlgItemTextA(m_hDialog, IDC_SPEED, kSpeedReset);
         SetDlgItemTextA(m_hDialog, IDC_TIME_LEFT, kTimeLeftReset);
+        SetRunState(RunState::Idle);
         return;
     }
     // The parser's buffer is not shared with a reader that the last Stop gave up.
     WaitForHooksInFlight();
     // Exit may have come while this thread waited: then nothing starts any more.
-    if (m_exited)
+    SetRunState(RunState::Downloading);
+    if (m_runState == RunState::Exited)
         return;
-    m_showStatus = true;
     BeforeStart();
     // A failed start has already handed its text to OnStdout; the texts stay.
     if (Start(EngineCommandLine(m_programDir, g_torrentName).c_str(), 0)) {
@@ -284,14 +282,14 @@ void MainDialog::OnForum()
 void MainDialog::OnExit()
 {
     // The engine is stopped later, when the run function destroys this object.
-    m_exited = true;
+    SetRunState(RunState::Exited);
     DestroyWindow(m_hDialog);
     PostQuitMessage(IDC_EXIT);
 }
 
-void MainDialog::OnStdout(const char* text) { m_pendingOutput.OnStdout(text, *this); }
+void MainDialog::OnStdout(const char* text) { m_statusParser.OnStdout(text, *this); }
 
-// Leaves m_downloading alone on purpose (see StartOrStop): the next press stops.
+// Leaves the run state alone on purpose (see StartOrStop): the next press stops.
 void MainDialog::OnTerminated()
 {
     SetWindowTextA(Control(IDC_STATUS_GROUP), kStatusStopped);
@@ -301,7 +299,7 @@ void MainDialog::OnTerminated()
 
 void MainDialog::SetLabelText(int controlId, const char* text)
 {
-    if (m_showStatus)
+    if (ShowsStatus())
         SetWindowTextA(Control(controlId), text);
 }
 
@@ -314,7 +312,7 @@ HWND MainDialog::Control(int controlId) const
 
 void MainDialog::SetProgressPosition(int position)
 {
-    if (m_showStatus) {
+    if (ShowsStatus()) {
         SendMessageA(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
         MirrorProgress(position);
     }

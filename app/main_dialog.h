@@ -1,6 +1,6 @@
 // MainDialog: the program's only window, a modeless dialog from template 129. It is also the
 // engine runner (its OnStdout feeds the status parser, its OnTerminated resets the status
-// line and the button), a message filter and an idle hook of the thread's message loop.
+// line and the button) and a message filter of the thread's message loop.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +23,6 @@
 class MainDialog : public EngineProcess,
                    public WindowBinding,
                    public MessageFilter,
-                   public IdleHandler,
                    private StatusSink {
 public:
     MainDialog() = default;
@@ -36,7 +35,6 @@ public:
     HWND Window() const { return BoundWindow(); }
 
     bool PreTranslateMessage(MSG* msg) override;
-    void OnIdle() override;
 
 protected:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -58,7 +56,7 @@ private:
     bool OnCommand(int controlId);
     void OnBrowse();
     void OnStartStop();
-    void StartOrStop();
+    void StartOrStop(bool stop);
     void OnOpenFolder();
     void OnForum();
     void OnExit();
@@ -95,17 +93,29 @@ private:
     OwnedBitmap m_hLogoBitmap;  // deleted after the window
     HyperLinkLabel m_link;
     Text m_programDir;
-    // Holds m_pendingOutput, the engine output not yet consumed. Touched only by the parser,
-    // on the stdout reader thread (or on this thread for a failed start's text).
-    StatusParser m_pendingOutput;
-    bool m_downloading = false;  // toggled by every Start/Stop press, on this thread only
-    bool m_pressUnderWay = false;
+    // The engine output not yet consumed, and the parser that takes the status from it. Both
+    // are touched only by the parser, on the stdout reader thread (or on this thread for a
+    // failed start's text).
+    PendingText m_pendingOutput;
+    StatusParser m_statusParser{m_pendingOutput};
+
+    // What the Start/Stop button has made of the engine. Changed on this thread only, by
+    // SetRunState; read by the worker threads too.
+    enum class RunState {
+        Idle,      // after start-up or a stop: the next press starts the engine
+        Starting,  // a press starts the engine; it waits for the last run's hooks meanwhile
+        // Started, or failed to start, or ended by itself since: the next press stops, so that
+        // a failed or finished run is released before the one after it starts.
+        Downloading,
+        Stopping,  // a press stops the engine, which handles messages meanwhile
+        Exited,    // Exit was pressed: nothing starts the engine any more
+    };
+    void SetRunState(RunState state);
+    // Only while Downloading do the parser's results reach the controls: a write that Stop
+    // held up would otherwise land after the stop texts and undo their reset.
+    bool ShowsStatus() const { return m_runState == RunState::Downloading; }
+    std::atomic<RunState> m_runState{RunState::Idle};
     int m_pressesWaiting = 0;  // presses that arrived during another, still to run
-    bool m_exited = false;     // set by Exit: no press starts the engine after it
-    // Whether the parser's results reach the controls: set by this thread before Start, cleared
-    // before Stop, read by the stdout reader. A write that Stop held up would otherwise land
-    // after the stop texts and undo their reset of the speed and time left.
-    std::atomic<bool> m_showStatus{false};
 
     FailureBalloon m_failureBalloon;
     TaskbarProgress m_taskbar;

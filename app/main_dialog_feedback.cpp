@@ -108,7 +108,7 @@ void MainDialog::OnStderr(const char* text) { m_stderr.Append(text); }
 // Watcher thread, from OnTerminated. The user's Stop reports nothing.
 void MainDialog::ReportEngineEnd()
 {
-    if (m_showStatus)
+    if (ShowsStatus())
         PostMessageA(m_hDialog, kEngineEndedMessage, ChildExitCode(), m_run.load());
 }
 
@@ -123,7 +123,7 @@ void MainDialog::MirrorProgress(int position)
 void MainDialog::OnEngineEnded(DWORD exitCode, LPARAM run)
 {
     // A press since then has stopped the run or started another.
-    if (run != m_run.load() || !m_downloading)
+    if (run != m_run.load() || m_runState != RunState::Downloading)
         return;
     if (exitCode == 0 || exitCode == STILL_ACTIVE) {
         m_taskbar.Clear();
@@ -136,7 +136,7 @@ void MainDialog::OnEngineEnded(DWORD exitCode, LPARAM run)
 
 void MainDialog::ShowEngineFailure()
 {
-    if (m_failedRun != m_run.load() || !m_downloading)
+    if (m_failedRun != m_run.load() || m_runState != RunState::Downloading)
         return;
     char lastLine[StderrTail::kCapacity + 1];
     m_stderr.LastLine(lastLine, sizeof(lastLine));

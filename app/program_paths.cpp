@@ -1,4 +1,4 @@
-// The program folder's files and the engine command line.
+// The program folder's files.
 #include "app/program_paths.h"
 
 Text ProgramDirFromModulePath(const char* modulePath)
@@ -27,16 +27,4 @@ Text BrandingFilePath(const Text& programDir)
     Text path(programDir);
     path.Append("info.pyd");
     return path;
-}
-
-Text EngineCommandLine(const Text& programDir, const Text& torrentName)
-{
-    Text line("\"");
-    line.Append(programDir.c_str());
-    line.Append("bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 ");
-    line.Append("\"");
-    line.Append(programDir.c_str());
-    line.Append(torrentName.c_str());
-    line.Append("\"");
-    return line;
 }

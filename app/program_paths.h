@@ -1,4 +1,4 @@
-// The files Sprout finds by its own location, and the engine command line built from them.
+// The files Sprout finds by its own location.
 // Portable: no windows.h.
 #pragma once
 
@@ -10,7 +10,3 @@ Text ProgramDirFromModulePath(const char* modulePath);
 
 Text SettingsFilePath(const Text& programDir);
 Text BrandingFilePath(const Text& programDir);
-
-// "<dir>bt.exe" --minport 8888 --maxport 9000 --display_interval 1.0 "<dir><torrent>"
-// The torrent name goes in unchanged, quotes and blanks included.
-Text EngineCommandLine(const Text& programDir, const Text& torrentName);

@@ -9,9 +9,8 @@ void StderrTail::Append(const char* chunk)
     int incoming = static_cast<int>(std::strlen(chunk));
     bool dangling = EndsInLeadByte();
     // Drop whole characters from the front of what is kept until the chunk fits.
-    int drop = 0;
-    while (drop < m_length && m_length - drop + incoming > kCapacity)
-        drop += CharLength(m_bytes + drop, m_bytes + m_length);
+    int drop = incoming < kCapacity ? DropWholeChars(m_bytes, m_length, kCapacity - incoming)
+                                    : m_length;
     if (drop >= m_length) {
         // All of it went, a lead byte waiting at its end too: the chunk's first byte is that
         // character's trail. Of a chunk still too long only its end stays.
@@ -20,11 +19,9 @@ void StderrTail::Append(const char* chunk)
             --incoming;
         }
         drop = m_length;
-        while (incoming > kCapacity) {
-            int step = CharLength(chunk, chunk + incoming);
-            chunk += step;
-            incoming -= step;
-        }
+        int tooMuch = DropWholeChars(chunk, incoming, kCapacity);
+        chunk += tooMuch;
+        incoming -= tooMuch;
     }
     std::memmove(m_bytes, m_bytes + drop, static_cast<size_t>(m_length - drop));
     m_length -= drop;
@@ -59,17 +56,7 @@ void StderrTail::LastLine(char* out, int size) const
         while (begin < end && IsAsciiSpace(static_cast<unsigned char>(m_bytes[begin])))
             ++begin;
         if (begin < end) {
-            int length = 0;
-            const char* p = m_bytes + begin;
-            const char* stop = m_bytes + end;
-            while (p + length < stop) {
-                int step = CharLength(p + length, stop);
-                if (length + step > size - 1)
-                    break;
-                length += step;
-            }
-            std::memcpy(out, p, static_cast<size_t>(length));
-            out[length] = '\0';
+            CopyWholeChars(out, size, m_bytes + begin, end - begin);
             return;
         }
         end = begin;

@@ -7,16 +7,14 @@
 #include <windows.h>
 #include <shobjidl.h>
 
+#include "framework/owned.h"
+
+// Makes the taskbar interface, HrInit done; null where there is none. In a file of its own
+// (taskbar_interface.cpp), so that a test can link a fake in its place.
+ITaskbarList3* CreateTaskbarInterface();
+
 class TaskbarProgress {
 public:
-    // Makes the taskbar interface, HrInit done; null where there is none. Tests put in a fake.
-    using Factory = ITaskbarList3* (*)();
-    static void SetFactoryForTesting(Factory factory);
-
-    TaskbarProgress() = default;
-    ~TaskbarProgress();
-    TaskbarProgress(const TaskbarProgress&) = delete;
-    TaskbarProgress& operator=(const TaskbarProgress&) = delete;
 
     // The message the shell sends once the window's button exists (registered at first use).
     static UINT ButtonCreatedMessage();
@@ -33,7 +31,7 @@ private:
     enum State { kIdle, kDownloading, kFailed };
     void Apply();
 
-    ITaskbarList3* m_taskbar = nullptr;  // owned: released by the destructor
+    ComPtr<ITaskbarList3> m_taskbar;
     HWND m_hWindow = nullptr;
     State m_state = kIdle;
     int m_percent = 0;

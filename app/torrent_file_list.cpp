@@ -2,13 +2,12 @@
 
 #include <commctrl.h>
 
-#include <new>
-
+#include "engine_interface/size_text.h"
 #include "framework/module.h"
 #include "framework/number_text.h"
 #include "framework/text.h"
+#include "framework/whole_file.h"
 #include "status/status_texts.h"
-#include "torrent/size_text.h"
 
 namespace {
 
@@ -20,21 +19,6 @@ const int kSizeColumnWidth = 56;
 // A path is shown in at most this many bytes, terminator included: a list line shows fewer.
 const int kShownPathBytes = 1024;
 const char kUtf8Ellipsis[] = "\xE2\x80\xA6";
-
-// Copies whole characters of the system code page that fit, terminated.
-void CopyBounded(char* out, int size, const char* text, size_t length)
-{
-    const char* end = text + length;
-    int used = 0;
-    for (const char* p = text; p < end;) {
-        int step = CharLength(p, end);
-        if (used + step > size - 1)
-            break;
-        for (int i = 0; i < step; ++i)
-            out[used++] = *p++;
-    }
-    out[used] = '\0';
-}
 
 // UTF-8 of at most kShownPathBytes into the system code page, which takes no more bytes for
 // it; characters it cannot show become '?'.
@@ -55,32 +39,7 @@ void CopyUtf8(char* out, int size, const char* text, size_t length)
     count = kept;
     int converted = WideCharToMultiByte(CP_ACP, 0, wide, count, narrow, sizeof(narrow), "?",
                                         nullptr);
-    CopyBounded(out, size, narrow, converted > 0 ? size_t(converted) : 0);
-}
-
-// The whole torrent file in a new buffer (freed by the caller), or null.
-char* ReadWholeFile(const char* path, DWORD* size)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    char* data = nullptr;
-    DWORD high = 0;
-    *size = GetFileSize(file, &high);
-    if (*size != INVALID_FILE_SIZE && high == 0 && *size <= kMaxTorrentBytes)
-        data = new (std::nothrow) char[*size ? *size : 1];
-    DWORD done = 0;
-    while (data && done < *size) {
-        DWORD read = 0;
-        if (!ReadFile(file, data + done, *size - done, &read, nullptr) || read == 0) {
-            delete[] data;
-            data = nullptr;
-        }
-        done += read;
-    }
-    CloseHandle(file);
-    return data;
+    CopyWholeChars(out, size, narrow, converted > 0 ? converted : 0);
 }
 
 void AddColumn(HWND list, int index, const char* title, int width, int format)
@@ -98,8 +57,8 @@ void AddColumn(HWND list, int index, const char* title, int width, int format)
 void TorrentFileList::Create(HWND dialog, int controlId, const char* torrentPath, RECT area)
 {
     DWORD size = 0;
-    m_torrent.reset(ReadWholeFile(torrentPath, &size));
-    m_readable = m_torrent && m_contents.Read(m_torrent.get(), size);
+    m_readable = ReadWholeFile(torrentPath, kMaxTorrentBytes, &m_torrent, &size) == ERROR_SUCCESS
+                 && m_contents.Read(m_torrent.get(), size);
     if (!m_readable)
         m_torrent.reset();
 
@@ -147,7 +106,8 @@ void TorrentFileList::FillRow(int row, int column, char* text, int size) const
     text[0] = '\0';
     if (!m_readable) {
         if (row == 0 && column == 0)
-            CopyBounded(text, size, texts::kTorrentUnreadable, sizeof(texts::kTorrentUnreadable) - 1);
+            CopyWholeChars(text, size, texts::kTorrentUnreadable,
+                           sizeof(texts::kTorrentUnreadable) - 1);
         return;
     }
     int files = m_contents.FileCount();
@@ -157,14 +117,14 @@ void TorrentFileList::FillRow(int row, int column, char* text, int size) const
     if (column == 1) {
         FormatSize(row == files ? m_contents.TotalLength() : m_contents.Length(row), line,
                    sizeof(line));
-        CopyBounded(text, size, line, lstrlenA(line));
+        CopyWholeChars(text, size, line, lstrlenA(line));
     } else if (row == files) {
         char count[24];
         FormatDecimal(uint64_t(files), count);
         lstrcpyA(line, texts::kTotalPrefix);
         lstrcatA(line, count);
         lstrcatA(line, texts::kTotalSuffix);
-        CopyBounded(text, size, line, lstrlenA(line));
+        CopyWholeChars(text, size, line, lstrlenA(line));
     } else {
         // Cut to the line's room, in the path's own encoding, which converting can only shorten.
         char shown[kShownPathBytes];
@@ -175,6 +135,6 @@ void TorrentFileList::FillRow(int row, int column, char* text, int size) const
         if (utf8)
             CopyUtf8(text, size, shown, length);
         else
-            CopyBounded(text, size, shown, length);
+            CopyWholeChars(text, size, shown, int(length));
     }
 }

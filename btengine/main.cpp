@@ -21,10 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "btengine/command_line.h"
 #include "btengine/interval_rate.h"
 #include "btengine/win_text.h"
-#include "tools/status_block/status_block.h"
+#include "engine_interface/command_line.h"
+#include "engine_interface/status_block.h"
+#include "framework/owned.h"
+#include "framework/whole_file.h"
 
 namespace {
 
@@ -61,31 +63,14 @@ LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* pointers)
 
 std::string ReadTorrentFile(const std::string& path)
 {
-    HANDLE file = CreateFileW(WideFromAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        Fail("cannot open the torrent file " + path + ": " + SystemMessage(GetLastError()));
-    LARGE_INTEGER size = {};
-    const LONGLONG kLargest = 64 * 1024 * 1024;
-    std::string bytes;
-    DWORD got = 0, error = 0;
-    if (!GetFileSizeEx(file, &size))
-        error = GetLastError();
-    else if (size.QuadPart > kLargest)
-        error = ERROR_FILE_TOO_LARGE;
-    else if (size.QuadPart > 0) {
-        bytes.resize(size_t(size.QuadPart));
-        if (!::ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr))
-            error = GetLastError();
-        else if (got != bytes.size())
-            error = ERROR_HANDLE_EOF;
-    }
-    CloseHandle(file);
+    std::unique_ptr<char[]> bytes;
+    DWORD size = 0;
+    DWORD error = ReadWholeFile(path.c_str(), 64 * 1024 * 1024, &bytes, &size);
     if (error)
         Fail("cannot read the torrent file " + path + ": " + SystemMessage(error));
-    if (bytes.empty())
+    if (size == 0)
         Fail("the torrent file " + path + " is empty");
-    return bytes;
+    return std::string(bytes.get(), size);
 }
 
 std::shared_ptr<lt::torrent_info> LoadTorrent(const std::string& path)
@@ -112,12 +97,11 @@ std::wstring WorkingDirectory()
 void CheckFolderIsWritable(const std::wstring& folder)
 {
     std::wstring probe = folder + L"\\bt-write-test.tmp";
-    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedFile file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file)
         Fail("cannot write into the save folder " + AnsiFromUtf8(Utf8FromWide(folder)) + ": "
              + SystemMessage(GetLastError()));
-    CloseHandle(file);
 }
 
 int64_t FileSizeOrZero(const std::wstring& path)
@@ -245,7 +229,7 @@ void HandleAlerts(lt::session& session, const std::wstring& folder, int pieceLen
     }
 }
 
-int RunEngine(const EngineCommandLine& line)
+int RunEngine(const EngineOptions& line)
 {
     std::shared_ptr<lt::torrent_info> info = LoadTorrent(line.torrentPath);
     std::wstring folder = WorkingDirectory();
@@ -301,10 +285,10 @@ int main(int argc, char** argv)
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     SetUnhandledExceptionFilter(EndOnCrash);
-    EngineCommandLine line;
+    EngineOptions line;
     std::string error;
     if (!ParseEngineCommandLine(argc, argv, &line, &error)) {
-        Put(STD_ERROR_HANDLE, "bt.exe: " + error + "\r\n" + EngineUsage());
+        Put(STD_ERROR_HANDLE, "bt.exe: " + error + "\r\n" + kEngineUsage);
         return kUsage;
     }
     try {

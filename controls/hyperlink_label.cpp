@@ -48,7 +48,6 @@ bool HyperLinkLabel::AttachToWindow(HWND hwnd)
 {
     if (!SubclassWindow(hwnd))
         return false;
-    m_hControl = hwnd;
     Initialize();
     return true;
 }
@@ -56,12 +55,12 @@ bool HyperLinkLabel::AttachToWindow(HWND hwnd)
 void HyperLinkLabel::Initialize()
 {
     char className[8];
-    if (GetClassNameA(m_hControl, className, sizeof(className)) &&
+    if (GetClassNameA(BoundWindow(), className, sizeof(className)) &&
         lstrcmpiA(className, "static") == 0) {
-        LONG style = GetWindowLongA(m_hControl, GWL_STYLE);
+        LONG style = GetWindowLongA(BoundWindow(), GWL_STYLE);
         if (!(style & kStaticNotify))
-            SetWindowLongA(m_hControl, GWL_STYLE, style | kStaticNotify);
-        if (IsNonTextStaticType(GetWindowLongA(m_hControl, GWL_STYLE)))
+            SetWindowLongA(BoundWindow(), GWL_STYLE, style | kStaticNotify);
+        if (IsNonTextStaticType(GetWindowLongA(BoundWindow(), GWL_STYLE)))
             m_bDrawsText = false;
     }
 
@@ -85,7 +84,7 @@ void HyperLinkLabel::MakeUnderlineFont()
     m_hUnderlineFont.reset();
     // The dialog's font, not the static's: the label matches the rest of the window.
     HFONT parentFont =
-        reinterpret_cast<HFONT>(SendMessageA(GetParent(m_hControl), WM_GETFONT, 0, 0));
+        reinterpret_cast<HFONT>(SendMessageA(GetParent(BoundWindow()), WM_GETFONT, 0, 0));
     if (!parentFont)
         return;
     LOGFONTA font;
@@ -98,9 +97,9 @@ void HyperLinkLabel::MakeUnderlineFont()
 void HyperLinkLabel::TakeTextsFromWindow()
 {
     if (!m_hasLabel) {
-        int length = GetWindowTextLengthA(m_hControl);
+        int length = GetWindowTextLengthA(BoundWindow());
         std::unique_ptr<char[]> text(length > 0 ? new (std::nothrow) char[length + 1] : nullptr);
-        if (text && GetWindowTextA(m_hControl, text.get(), length + 1))
+        if (text && GetWindowTextA(BoundWindow(), text.get(), length + 1))
             SetLabelText(text.get());
     }
     if (!m_hasLinkTarget && m_hasLabel)
@@ -110,7 +109,7 @@ void HyperLinkLabel::TakeTextsFromWindow()
 void HyperLinkLabel::CreateTooltip()
 {
     m_hTip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, m_hControl, nullptr,
+                             CW_USEDEFAULT, CW_USEDEFAULT, BoundWindow(), nullptr,
                              Module::Instance(), nullptr);
     SendMessageA(m_hTip, TTM_ACTIVATE, TRUE, 0);
     AddTool(m_hasLinkTarget ? m_linkTarget.c_str() : nullptr);
@@ -122,8 +121,8 @@ void HyperLinkLabel::AddTool(const char* text)
     TOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;  // 44 bytes: up to lParam, which stays 0
     tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = GetParent(m_hControl);
-    tool.uId = reinterpret_cast<UINT_PTR>(m_hControl);
+    tool.hwnd = GetParent(BoundWindow());
+    tool.uId = reinterpret_cast<UINT_PTR>(BoundWindow());
     tool.hinst = Module::Instance();
     tool.lpszText = const_cast<char*>(text);
     SendMessageA(m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
@@ -167,16 +166,16 @@ const char* HyperLinkLabel::DrawnText() const
 
 unsigned HyperLinkLabel::Alignment() const
 {
-    return LabelAlignment(static_cast<uint32_t>(GetWindowLongA(m_hControl, GWL_STYLE)));
+    return LabelAlignment(static_cast<uint32_t>(GetWindowLongA(BoundWindow(), GWL_STYLE)));
 }
 
 bool HyperLinkLabel::MeasureLabel()
 {
-    if (!IsWindow(m_hControl) || !DrawnText())
+    if (!IsWindow(BoundWindow()) || !DrawnText())
         return false;
-    WindowDc dc(m_hControl);
+    WindowDc dc(BoundWindow());
     RECT client;
-    GetClientRect(m_hControl, &client);
+    GetClientRect(BoundWindow(), &client);
     m_rcLabel = client;
     if (m_bDrawsText) {
         unsigned alignment = Alignment();
@@ -202,7 +201,7 @@ void HyperLinkLabel::PaintLabel(HDC dc)
             DrawTextA(dc, DrawnText(), -1, &area, Alignment() | DT_WORDBREAK);
         }
     }
-    if (m_hControl && GetFocus() == m_hControl)
+    if (BoundWindow() && GetFocus() == BoundWindow())
         DrawFocusRect(dc, &m_rcLabel);
 }
 
@@ -215,12 +214,10 @@ bool HyperLinkLabel::OpenLink()
     if (reinterpret_cast<INT_PTR>(shell) <= 32)
         return false;
     m_bLinkVisited = true;
-    if (m_hControl)
-        InvalidateRect(m_hControl, nullptr, TRUE);
+    if (BoundWindow())
+        InvalidateRect(BoundWindow(), nullptr, TRUE);
     return true;
 }
-
-void HyperLinkLabel::OnFinalMessage(HWND) { m_hControl = nullptr; }
 
 bool HyperLinkLabel::InLabel(LPARAM lParam) const
 {

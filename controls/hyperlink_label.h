@@ -29,30 +29,15 @@ public:
     // control, on behalf of its parent) and a text of its own.
     void AddTool(const char* text);
 
-protected:
+private:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;
-    void OnFinalMessage(HWND hwnd) override;
 
     // Recomputes the label rectangle; false without a window or without any text.
     bool MeasureLabel();
     void PaintLabel(HDC dc);
     // Hands the target to the shell's "open" verb; true when the shell reported success.
     bool OpenLink();
-
-    Text m_label;  // drawn when set; otherwise the link target is drawn
-    Text m_linkTarget;  // handed to the shell
-    bool m_hasLabel = false;  // an empty label is set, and drawn (as nothing)
-    bool m_hasLinkTarget = false;
-    OwnedCursor m_hHandCursor;
-    OwnedFont m_hUnderlineFont;     // underlined copy of the parent's font
-    RECT m_rcLabel = {0, 0, 0, 0};  // client coordinates: hit area and drawing area
-    bool m_bDrawsText = true;       // false for statics that paint an image or a shape
-    bool m_bLinkVisited = false;
-    COLORREF m_crAnchor = RGB(0, 0, 255);
-    COLORREF m_crAnchorVisited = RGB(128, 0, 128);
-
-private:
     const char* DrawnText() const;
     unsigned Alignment() const;
     bool InLabel(LPARAM lParam) const;
@@ -66,6 +51,16 @@ private:
     void Paint(HWND hwnd, HDC dc);
     bool CursorInLabel(HWND hwnd) const;
 
-    HWND m_hControl = nullptr;  // the attached window, null again after its final message
-    HWND m_hTip = nullptr;      // the tooltip, owned by the control window
+    Text m_label;  // drawn when set; otherwise the link target is drawn
+    Text m_linkTarget;  // handed to the shell
+    bool m_hasLabel = false;  // an empty label is set, and drawn (as nothing)
+    bool m_hasLinkTarget = false;
+    OwnedCursor m_hHandCursor;
+    OwnedFont m_hUnderlineFont;     // underlined copy of the parent's font
+    RECT m_rcLabel = {0, 0, 0, 0};  // client coordinates: hit area and drawing area
+    bool m_bDrawsText = true;       // false for statics that paint an image or a shape
+    bool m_bLinkVisited = false;
+    COLORREF m_crAnchor = RGB(0, 0, 255);
+    COLORREF m_crAnchorVisited = RGB(128, 0, 128);
+    HWND m_hTip = nullptr;  // the tooltip, owned by the control window
 };

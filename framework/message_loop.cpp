@@ -1,73 +1,31 @@
-// Message loop with filters and idle hooks.
+// Message loop with filters.
 #include "framework/message_loop.h"
 
-namespace {
-template <typename T>
-bool AddTo(T** list, int& count, int capacity, T* item)
+bool MessageLoop::AddMessageFilter(MessageFilter* filter)
 {
-    if (!item || count == capacity)
+    if (!filter || m_filterCount == kMaxFilters)
         return false;
-    list[count++] = item;
+    m_filters[m_filterCount++] = filter;
     return true;
 }
 
-template <typename T>
-bool RemoveFrom(T** list, int& count, T* item)
+bool MessageLoop::RemoveMessageFilter(MessageFilter* filter)
 {
-    for (int i = 0; i < count; ++i) {
-        if (list[i] == item) {
-            for (int j = i + 1; j < count; ++j)
-                list[j - 1] = list[j];
-            list[--count] = nullptr;
+    for (int i = 0; i < m_filterCount; ++i) {
+        if (m_filters[i] == filter) {
+            for (int j = i + 1; j < m_filterCount; ++j)
+                m_filters[j - 1] = m_filters[j];
+            m_filters[--m_filterCount] = nullptr;
             return true;
         }
     }
     return false;
 }
-}  // namespace
-
-bool MessageLoop::AddMessageFilter(MessageFilter* filter)
-{
-    return AddTo(m_filters, m_filterCount, kMaxEntries, filter);
-}
-
-bool MessageLoop::RemoveMessageFilter(MessageFilter* filter)
-{
-    return RemoveFrom(m_filters, m_filterCount, filter);
-}
-
-bool MessageLoop::AddIdleHandler(IdleHandler* handler)
-{
-    return AddTo(m_idleHandlers, m_idleCount, kMaxEntries, handler);
-}
-
-bool MessageLoop::RemoveIdleHandler(IdleHandler* handler)
-{
-    return RemoveFrom(m_idleHandlers, m_idleCount, handler);
-}
-
-bool MessageLoop::IsIdleMessage(const MSG& msg)
-{
-    switch (msg.message) {
-    case WM_MOUSEMOVE:
-    case WM_NCMOUSEMOVE:
-    case WM_PAINT:
-    case 0x0118:  // WM_SYSTIMER: the caret blink
-        return false;
-    default:
-        return true;
-    }
-}
 
 int MessageLoop::Run()
 {
-    bool idleAllowed = true;
     MSG msg = {};
     for (;;) {
-        while (idleAllowed && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            RunIdleHandlers();
-            idleAllowed = false;
-        }
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == -1)
             continue;
@@ -77,8 +35,6 @@ int MessageLoop::Run()
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (IsIdleMessage(msg))
-            idleAllowed = true;
     }
     return static_cast<int>(msg.wParam);
 }
@@ -91,10 +47,4 @@ bool MessageLoop::PreTranslateMessage(MSG* msg)
             return true;
     }
     return false;
-}
-
-void MessageLoop::RunIdleHandlers()
-{
-    for (int i = 0; i < m_idleCount; ++i)
-        m_idleHandlers[i]->OnIdle();
 }

@@ -1,9 +1,13 @@
-// Move-only owners of the system's handles and GDI objects: each releases what it holds
-// exactly once, when it goes or is given something else; release() hands ownership on.
+// Move-only owners of the system's handles, GDI objects and COM interfaces: each releases
+// what it holds exactly once, when it goes or is given something else; release() hands
+// ownership on. And the scoped pairs: a selected GDI object, a window's device context, a
+// critical section entered, COM started on this thread.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
+#include <cstddef>
 #include <utility>
 
 template <typename T, typename Releaser>
@@ -23,18 +27,19 @@ public:
     Owned& operator=(const Owned&) = delete;
 
     T get() const { return m_value; }
-    explicit operator bool() const { return m_value != T(); }
+    T operator->() const { return m_value; }  // for an interface pointer
+    explicit operator bool() const { return m_value != Releaser::None(); }
 
     // Gives up ownership without releasing.
     T release()
     {
         T value = m_value;
-        m_value = T();
+        m_value = Releaser::None();
         return value;
     }
-    void reset(T value = T())
+    void reset(T value = Releaser::None())
     {
-        if (m_value != T())
+        if (m_value != Releaser::None())
             Releaser()(m_value);
         m_value = value;
     }
@@ -46,32 +51,48 @@ public:
     }
 
 private:
-    T m_value = T();
+    T m_value = Releaser::None();
 };
 
-struct CloseKernelHandle {
+// Most owners know null as "none".
+struct NullIsNone {
+    static std::nullptr_t None() { return nullptr; }
+};
+
+struct CloseKernelHandle : NullIsNone {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
-struct DeleteGdiObject {
+// CreateFile's "none" is INVALID_HANDLE_VALUE, and null is not a file.
+struct CloseFileHandle {
+    static HANDLE None() { return INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+struct DeleteGdiObject : NullIsNone {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
-struct DestroyIconHandle {
+struct DestroyIconHandle : NullIsNone {
     void operator()(HICON icon) const { DestroyIcon(icon); }
 };
-struct DestroyCursorHandle {
+struct DestroyCursorHandle : NullIsNone {
     void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
 };
-struct CloseRegistryKey {
+struct CloseRegistryKey : NullIsNone {
     void operator()(HKEY key) const { RegCloseKey(key); }
 };
+struct ReleaseInterface : NullIsNone {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
 
-// Kernel objects: null is "none" (INVALID_HANDLE_VALUE is never stored here).
 using OwnedHandle = Owned<HANDLE, CloseKernelHandle>;
+using OwnedFile = Owned<HANDLE, CloseFileHandle>;
 using OwnedFont = Owned<HFONT, DeleteGdiObject>;
 using OwnedBitmap = Owned<HBITMAP, DeleteGdiObject>;
 using OwnedIcon = Owned<HICON, DestroyIconHandle>;
 using OwnedCursor = Owned<HCURSOR, DestroyCursorHandle>;
 using OwnedKey = Owned<HKEY, CloseRegistryKey>;
+// One reference to a COM interface.
+template <typename Interface>
+using ComPtr = Owned<Interface*, ReleaseInterface>;
 
 // Selects an object into a device context for a scope and puts the previous one back.
 // A null object selects nothing.
@@ -110,4 +131,48 @@ public:
 private:
     HWND m_window;
     HDC m_dc;
+};
+
+// A critical section for the life of its owner, entered by CriticalSectionLock.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&m_section); }
+    ~CriticalSection() { DeleteCriticalSection(&m_section); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+
+private:
+    friend class CriticalSectionLock;
+    CRITICAL_SECTION m_section;
+};
+
+// Holds a critical section for a scope.
+class CriticalSectionLock {
+public:
+    explicit CriticalSectionLock(CriticalSection& section) : m_section(section.m_section)
+    {
+        EnterCriticalSection(&m_section);
+    }
+    ~CriticalSectionLock() { LeaveCriticalSection(&m_section); }
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+private:
+    CRITICAL_SECTION& m_section;
+};
+
+// COM on this thread (a single-threaded apartment) for a scope; ended only if it started.
+class ComApartment {
+public:
+    ComApartment() : m_started(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComApartment()
+    {
+        if (m_started)
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_started;
 };

@@ -17,6 +17,36 @@ int CharLength(const char* p, const char* end)
     return (p + 1 < end && IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') ? 2 : 1;
 }
 
+int FitWholeChars(const char* text, int length, int room)
+{
+    int fit = 0;
+    while (fit < length) {
+        int step = CharLength(text + fit, text + length);
+        if (fit + step > room)
+            break;
+        fit += step;
+    }
+    return fit;
+}
+
+int DropWholeChars(const char* text, int length, int keep)
+{
+    int drop = 0;
+    while (length - drop > keep)
+        drop += CharLength(text + drop, text + length);
+    return drop;
+}
+
+int CopyWholeChars(char* out, int size, const char* text, int length)
+{
+    if (size <= 0)
+        return 0;
+    int fit = FitWholeChars(text, length, size - 1);
+    std::memcpy(out, text, static_cast<size_t>(fit));
+    out[fit] = '\0';
+    return fit;
+}
+
 void SetLeadByteTest(LeadByteTest test)
 {
     g_anyLeadBytes = false;

@@ -14,6 +14,14 @@ const char* NextChar(const char* p);
 // them, never past end, always at least one.
 int CharLength(const char* p, const char* end);
 
+// Cutting text of `length` bytes (no NUL needed) on whole characters, never inside one:
+// how many bytes of its front fit in `room` bytes;
+int FitWholeChars(const char* text, int length, int room);
+// how many bytes go from its front so that at most `keep` bytes stay;
+int DropWholeChars(const char* text, int length, int keep);
+// the front that fits copied into out of `size` bytes, terminator included; returns its length.
+int CopyWholeChars(char* out, int size, const char* text, int length);
+
 // ASCII white space only: space, tab, LF, VT, FF, CR. Bytes of 0x80 and above never are.
 inline bool IsAsciiSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 

@@ -33,9 +33,6 @@ protected:
     // Installs our procedure on an existing window; false, and unbound, when SetWindowLongA fails.
     bool SubclassWindow(HWND hwnd);
 
-    // The window's procedure before subclassing; DefWindowProcA until then.
-    WNDPROC m_pfnPrevProc = DefWindowProcA;
-
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -47,6 +44,8 @@ private:
     void Unbind();
 
     HWND m_hWnd = nullptr;
+    // The window's procedure before subclassing; DefWindowProcA until then.
+    WNDPROC m_pfnPrevProc = DefWindowProcA;
     int m_depth = 0;
     bool m_destroyed = false;
     bool m_subclassed = false;

@@ -309,8 +309,8 @@ for c in "blocks:  keeping the chunks alone, status blocks (ns)" "flood:  keepin
   floor=$(field "MemchrFloor/${c%%:*}" time_per_byte)
   row "${c#*:}" "$(calc "$keep" 3)" "$(calc "$floor" 4) memchr" "$(calc "$keep/$floor" 0)x" "-" "-"
 done
-call_8k=$(field "CallWithPendingText<StatusParser>/8192" time_per_call "$csv_calls")
-call_1k=$(field "CallWithPendingText<StatusParser>/1024" time_per_call "$csv_calls")
+call_8k=$(field "CallWithPendingText<TestParser>/8192" time_per_call "$csv_calls")
+call_1k=$(field "CallWithPendingText<TestParser>/1024" time_per_call "$csv_calls")
 row "parser per 256-byte call, 8 KB pending (ns)" "$(calc "$call_8k" 0)" "$(calc "$call_1k" 0) at 1 KB" \
     "$(calc "$call_8k/$call_1k")x" "<= 1.5x" "$(verdict "$call_8k <= 1.5*$call_1k")"
 ref_8k=$(field "CallWithPendingText<ReferenceStatusParser>/8192" time_per_call "$csv_calls")

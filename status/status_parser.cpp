@@ -8,13 +8,11 @@
 #include "res/resource.h"
 #include "status/status_texts.h"
 
-namespace {
-const char kGateKey[] = "seed status:";
-const char* const kKeys[] = {kGateKey, "saving:", "percent done:", "time left:", "download rate:",
-                             "up /"};
+using namespace status_keys;
 
-template <int N>
-constexpr int KeyLength(const char (&)[N]) { return N - 1; }
+namespace {
+const char* const kKeys[] = {kGateKey,     kSavingKey, kPercentKey,
+                             kTimeLeftKey, kRateKey,   kDownloadedKey};
 
 bool BeginsWithKey(const char* text)
 {
@@ -54,7 +52,7 @@ void StatusParser::OnStdout(const char* chunk, StatusSink& sink)
         TakeDownloaded(sink);
         DropStaleBlocks();
     }
-    if (m_pendingOutput.Length() > m_pendingLimit)
+    if (m_pendingOutput.Length() > kPendingBound.limit)
         DropOldestText();
 }
 
@@ -130,7 +128,7 @@ int StatusParser::FindValue(Field& field, int keyLength)
 
 void StatusParser::TakePercent(StatusSink& sink)
 {
-    int e = FindValue(m_percent, KeyLength("percent done:"));
+    int e = FindValue(m_percent, KeyLength(kPercentKey));
     if (e == 0)
         return;
     sink.SetProgressPosition(m_value.ToInt());
@@ -139,13 +137,13 @@ void StatusParser::TakePercent(StatusSink& sink)
 
 void StatusParser::TakeTimeLeft(StatusSink& sink)
 {
-    int e = FindValue(m_timeLeft, KeyLength("time left:"));
+    int e = FindValue(m_timeLeft, KeyLength(kTimeLeftKey));
     if (e == 0)
         return;
     const char* shown = m_value.c_str();
-    if (m_value.Contains("Succeeded"))
+    if (m_value.Contains(kTimeLeftDone))
         shown = SPROUT_TEXT_FINISHED;
-    else if (!m_value.Contains("sec"))
+    else if (!m_value.Contains(kSecondsUnit))
         shown = SPROUT_TEXT_UNKNOWN;
     WriteLabel(sink, IDC_TIME_LEFT, SPROUT_TEXT_TIME_LEFT, shown);
     DeleteFront(e);
@@ -153,7 +151,7 @@ void StatusParser::TakeTimeLeft(StatusSink& sink)
 
 void StatusParser::TakeRate(StatusSink& sink)
 {
-    int e = FindValue(m_rate, KeyLength("download rate:"));
+    int e = FindValue(m_rate, KeyLength(kRateKey));
     if (e == 0)
         return;
     WriteLabel(sink, IDC_SPEED, SPROUT_TEXT_SPEED,
@@ -163,7 +161,7 @@ void StatusParser::TakeRate(StatusSink& sink)
 
 void StatusParser::TakeDownloaded(StatusSink& sink)
 {
-    int e = FindValue(m_downloaded, KeyLength("up /"));
+    int e = FindValue(m_downloaded, KeyLength(kDownloadedKey));
     if (e == 0)
         return;
     WriteLabel(sink, IDC_DOWNLOADED, SPROUT_TEXT_DOWNLOADED, m_value.c_str());
@@ -210,7 +208,7 @@ void StatusParser::DropOldestText()
     const char* text = m_pendingOutput.Data();
     int front = std::strncmp(text, kGateKey, KeyLength(kGateKey)) == 0 ? KeyLength(kGateKey) : 0;
     // The first character boundary at or behind `wanted`, and the one before it.
-    int wanted = m_pendingOutput.Length() - m_pendingKept;
+    int wanted = m_pendingOutput.Length() - kPendingBound.kept;
     int cut = 0;
     int previous = 0;
     if (wanted > 0) {

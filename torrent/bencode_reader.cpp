@@ -183,6 +183,14 @@ bool BencodeReader::Skip()
     return true;
 }
 
+bool BencodeReader::NextEntry(Entry* entry)
+{
+    if (AtContainerEnd() || !ReadString(&entry->key, &entry->keyLength))
+        return false;
+    entry->kind = Peek();
+    return true;
+}
+
 bool BencodeReader::Equals(const char* bytes, size_t length, const char* key)
 {
     return std::strlen(key) == length && std::memcmp(bytes, key, length) == 0;

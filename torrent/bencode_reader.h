@@ -35,6 +35,26 @@ public:
     // Whether a string just read equals `key`.
     static bool Equals(const char* bytes, size_t length, const char* key);
 
+    // A dictionary's key and the kind of the value behind it, which is read or skipped next.
+    struct Entry {
+        const char* key;
+        size_t keyLength;
+        Kind kind;
+        bool Is(const char* name, Kind wanted) const
+        {
+            return kind == wanted && Equals(key, keyLength, name);
+        }
+    };
+    // Inside a dictionary: reads the next key. False at the dictionary's end, and on a syntax
+    // error (AtContainerEnd then tells the two apart).
+    bool NextEntry(Entry* entry);
+    // Inside a list: reads the next item as a string. False at the list's end, at an item of
+    // another kind and on a syntax error.
+    bool NextString(const char** bytes, size_t* length)
+    {
+        return !AtContainerEnd() && ReadString(bytes, length);
+    }
+
     bool AtDataEnd() const { return m_pos >= m_size; }
     size_t Position() const { return m_pos; }
     // The first failure: a short reason, and the offset where it was found.

@@ -144,20 +144,15 @@ bool TorrentContents::Read(const char* data, size_t size)
     size_t infoPos = 0;
     bool haveInfo = false;
     bool read = root.EnterDictionary();
-    while (read && !root.AtContainerEnd()) {
-        const char* key;
-        size_t keyLength;
-        if (!root.ReadString(&key, &keyLength)) {
-            read = false;
-        } else if (BencodeReader::Equals(key, keyLength, "encoding")
-                   && root.Peek() == BencodeReader::kString) {
+    BencodeReader::Entry entry;
+    while (read && root.NextEntry(&entry)) {
+        if (entry.Is("encoding", BencodeReader::kString)) {
             const char* name;
             size_t nameLength;
             read = root.ReadString(&name, &nameLength);
             nativeDeclared = read && !IsUtf8EncodingName(name, nameLength);
         } else {
-            if (BencodeReader::Equals(key, keyLength, "info")
-                && root.Peek() == BencodeReader::kDictionary) {
+            if (entry.Is("info", BencodeReader::kDictionary)) {
                 infoPos = root.Position();
                 haveInfo = true;
             }
@@ -184,29 +179,25 @@ bool TorrentContents::ReadInfo(size_t infoPos, bool nativeDeclared)
     size_t filesPos = 0;
     if (!info.EnterDictionary())
         return false;
-    while (!info.AtContainerEnd()) {
-        const char* key;
-        size_t keyLength;
-        if (!info.ReadString(&key, &keyLength))
-            return false;
-        BencodeReader::Kind kind = info.Peek();
+    BencodeReader::Entry entry;
+    while (info.NextEntry(&entry)) {
         bool read;
-        if (BencodeReader::Equals(key, keyLength, "name") && kind == BencodeReader::kString) {
+        if (entry.Is("name", BencodeReader::kString)) {
             read = info.ReadString(&name, &nameLength);
-        } else if (BencodeReader::Equals(key, keyLength, "name.utf-8")
-                   && kind == BencodeReader::kString) {
+        } else if (entry.Is("name.utf-8", BencodeReader::kString)) {
             read = info.ReadString(&utf8Name, &utf8NameLength);
-        } else if (BencodeReader::Equals(key, keyLength, "length")
-                   && kind == BencodeReader::kInteger) {
+        } else if (entry.Is("length", BencodeReader::kInteger)) {
             read = info.ReadInteger(&length);
         } else {
-            if (BencodeReader::Equals(key, keyLength, "files") && kind == BencodeReader::kList)
+            if (entry.Is("files", BencodeReader::kList))
                 filesPos = infoPos + info.Position();
             read = info.Skip();
         }
         if (!read)
             return false;
     }
+    if (!info.AtContainerEnd())
+        return false;
 
     m_nativeDeclared = nativeDeclared;
     m_nameUtf8Key = utf8Name != nullptr;
@@ -248,28 +239,20 @@ bool TorrentContents::ReadFiles(size_t filesPos, bool nameUtf8)
         size_t utf8PathPos = 0;
         if (!files.EnterDictionary())
             return false;
-        while (!files.AtContainerEnd()) {
-            const char* key;
-            size_t keyLength;
-            if (!files.ReadString(&key, &keyLength))
-                return false;
-            BencodeReader::Kind kind = files.Peek();
-            bool read;
-            if (BencodeReader::Equals(key, keyLength, "length")
-                && kind == BencodeReader::kInteger) {
+        BencodeReader::Entry entry;
+        bool read = true;
+        while (read && files.NextEntry(&entry)) {
+            if (entry.Is("length", BencodeReader::kInteger)) {
                 read = files.ReadInteger(&fileLength);
-            } else {
-                if (kind == BencodeReader::kList && BencodeReader::Equals(key, keyLength, "path"))
-                    pathPos = filesPos + files.Position();
-                if (kind == BencodeReader::kList
-                    && BencodeReader::Equals(key, keyLength, "path.utf-8"))
-                    utf8PathPos = filesPos + files.Position();
-                read = files.Skip();
+                continue;
             }
-            if (!read)
-                return false;
+            if (entry.Is("path", BencodeReader::kList))
+                pathPos = filesPos + files.Position();
+            if (entry.Is("path.utf-8", BencodeReader::kList))
+                utf8PathPos = filesPos + files.Position();
+            read = files.Skip();
         }
-        if (!files.Leave())
+        if (!read || !files.Leave())
             return false;
         bool utf8Key = utf8PathPos != 0;
         size_t partsAt = utf8Key ? utf8PathPos : pathPos;
@@ -280,13 +263,15 @@ bool TorrentContents::ReadFiles(size_t filesPos, bool nameUtf8)
         bool partsUtf8 = true;
         if (!parts.EnterList() || parts.AtContainerEnd())
             return false;
-        while (!parts.AtContainerEnd()) {
-            const char* part;
-            size_t partLength;
-            if (!parts.ReadString(&part, &partLength) || partLength == 0)
+        const char* part;
+        size_t partLength;
+        while (parts.NextString(&part, &partLength)) {
+            if (partLength == 0)
                 return false;
             partsUtf8 = partsUtf8 && IsValidUtf8(part, partLength);
         }
+        if (!parts.AtContainerEnd())
+            return false;
         // A torrent that declares another encoding holds that code page, except in ".utf-8"
         // keys.
         bool utf8 = nameUtf8 && partsUtf8 && (!m_nativeDeclared || (utf8Key && m_nameUtf8Key));
@@ -304,13 +289,10 @@ size_t TorrentContents::PartsLength(const Entry& entry) const
     BencodeReader parts(m_data + entry.partsAt, m_size - entry.partsAt);
     size_t length = 0;
     parts.EnterList();
-    while (!parts.AtContainerEnd()) {
-        const char* part;
-        size_t partLength;
-        if (!parts.ReadString(&part, &partLength))
-            break;
+    const char* part;
+    size_t partLength;
+    while (parts.NextString(&part, &partLength))
         length += 1 + partLength;
-    }
     return length;
 }
 
@@ -326,11 +308,9 @@ size_t TorrentContents::CopyPartsTail(const Entry& entry, size_t length, size_t 
     size_t offset = 0;
     size_t used = 0;
     parts.EnterList();
-    while (!parts.AtContainerEnd()) {
-        const char* part;
-        size_t partLength;
-        if (!parts.ReadString(&part, &partLength))
-            break;
+    const char* part;
+    size_t partLength;
+    while (parts.NextString(&part, &partLength)) {
         size_t partEnd = offset + 1 + partLength;
         if (skip <= offset) {
             out[used++] = '\\';

@@ -1,9 +1,8 @@
 // The main window run inside the test's own process, for what a black box cannot reach:
-// Exit arriving while a Start press waits for a hook that the last Stop gave up (just before
-// the window's initialisation finds its controls, the speed label is swapped for a window of
-// another thread that holds the stdout reader in its hook, and lets it go by sending Exit,
-// exactly while the press waits), and a start that fails before the engine exists (the
-// runner's set-up calls fail on demand).
+// Exit arriving while a Start press waits for a hook that the last Stop gave up (the speed
+// label is swapped for a window of another thread that holds the stdout reader in its hook,
+// and lets it go by sending Exit, exactly while the press waits), and a start that fails
+// before the engine exists (the runner's set-up calls fail on demand).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -84,10 +83,9 @@ LRESULT CALLBACK HeldLabelProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
 DWORD WINAPI HeldLabelThread(void* parameter)
 {
     auto* label = static_cast<HeldLabel*>(parameter);
-    HWND window = CreateWindowExA(WS_EX_NOPARENTNOTIFY, "SproutHeldLabel", "", WS_CHILD, 0, 0,
-                                  10, 10, label->dialog,
-                                  reinterpret_cast<HMENU>(INT_PTR(IDC_SPEED)),
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowA("SproutHeldLabel", "", WS_CHILD, 0, 0, 10, 10, label->dialog,
+                                reinterpret_cast<HMENU>(INT_PTR(IDC_SPEED)),
+                                GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(label));
     SetEvent(label->ready);
     MSG msg;
@@ -96,15 +94,16 @@ DWORD WINAPI HeldLabelThread(void* parameter)
     return 0;
 }
 
-// Sees WM_INITDIALOG before the window does: the template's speed label gives its identifier
-// up to the held one, made now on its own thread.
+// Puts the held label in the place of the template's speed label when the window's
+// initialisation comes, before the window looks its controls up.
 HeldLabel* g_swapIn = nullptr;
-LRESULT CALLBACK SwapBeforeInit(int code, WPARAM wParam, LPARAM lParam)
+
+LRESULT CALLBACK SwapInHeldLabel(int code, WPARAM wParam, LPARAM lParam)
 {
-    auto* sent = reinterpret_cast<CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent->message == WM_INITDIALOG && g_swapIn && !g_swapIn->thread) {
-        SetWindowLongPtrA(GetDlgItem(sent->hwnd, IDC_SPEED), GWLP_ID, 0xFFF0);
-        g_swapIn->dialog = sent->hwnd;
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG && g_swapIn && !g_swapIn->dialog) {
+        g_swapIn->dialog = call->hwnd;
+        SetWindowLongPtrA(GetDlgItem(call->hwnd, IDC_SPEED), GWLP_ID, 0xFFF0);
         g_swapIn->thread = CreateThread(nullptr, 0, HeldLabelThread, g_swapIn, 0, nullptr);
         PumpSentUntil(g_swapIn->ready, 5000);
     }
@@ -166,14 +165,13 @@ TEST_F(MainDialogInProcess, ExitWhileAStartPressWaitsForAHookStartsNothing)
     labelClass.lpszClassName = "SproutHeldLabel";
     RegisterClassA(&labelClass);
     HeldLabel label;
-    MainDialog dialog;
     g_swapIn = &label;
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, SwapBeforeInit, nullptr, GetCurrentThreadId());
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, SwapInHeldLabel, nullptr, GetCurrentThreadId());
+    MainDialog dialog;
     HWND window = Create(dialog);
     UnhookWindowsHookEx(hook);
-    g_swapIn = nullptr;
     ASSERT_NE(nullptr, window);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(label.ready, 0));
+    ASSERT_EQ(WaitForSingleObject(label.ready, 0), WAIT_OBJECT_0);
 
     SendMessageA(window, WM_COMMAND, kPress, 0);
     // The first status block's rate: the stdout reader waits in its hook.

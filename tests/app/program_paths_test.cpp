@@ -1,4 +1,4 @@
-// The program folder, its files and the engine command line.
+// The program folder and its files.
 #include "app/program_paths.h"
 
 #include <gtest/gtest.h>
@@ -33,34 +33,4 @@ TEST(ProgramPaths, FilesLieInTheProgramDir)
     EXPECT_EQ(SettingsFilePath("C:\\App\\"), "C:\\App\\settings.ini");
     EXPECT_EQ(BrandingFilePath("C:\\App\\"), "C:\\App\\info.pyd");
     EXPECT_EQ(SettingsFilePath(""), "settings.ini");
-}
-
-TEST(ProgramPaths, EngineCommandLineIsTheFixedConcatenation)
-{
-    UseGbk gbk;
-    const struct {
-        const char* dir;
-        const char* torrent;
-        const char* line;
-    } cases[] = {
-        {"C:\\App\\", "movie.torrent",
-         "\"C:\\App\\bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 "
-         "\"C:\\App\\movie.torrent\""},
-        {"C:\\My App\\", "my movie.torrent",
-         "\"C:\\My App\\bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 "
-         "\"C:\\My App\\my movie.torrent\""},
-        {"C:\\App\\", "\"q.torrent\"",
-         "\"C:\\App\\bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 "
-         "\"C:\\App\\\"q.torrent\"\""},
-        {"C:\\App\\", "D:\\full\\path.torrent",
-         "\"C:\\App\\bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 "
-         "\"C:\\App\\D:\\full\\path.torrent\""},
-        {"", "ab.TORRENT",
-         "\"bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 \"ab.TORRENT\""},
-        {"C:\\\xB5\xE7\xD3\xB0\\", "\xB5\xE7\xD3\xB0.torrent",
-         "\"C:\\\xB5\xE7\xD3\xB0\\bt.exe\" --minport 8888 --maxport 9000 --display_interval 1.0 "
-         "\"C:\\\xB5\xE7\xD3\xB0\\\xB5\xE7\xD3\xB0.torrent\""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(EngineCommandLine(c.dir, c.torrent), c.line) << c.torrent;
 }

@@ -18,9 +18,10 @@
 #include "status/status_texts.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/program_folder.h"
-#include "tests/reliability/process_census.h"
+#include "tests/reliability/sprout_session.h"
 #include "tests/status/recording_sink.h"
-#include "tools/status_block/status_block.h"
+#include "tests/status/test_parser.h"
+#include "engine_interface/status_block.h"
 
 namespace {
 
@@ -112,43 +113,29 @@ int ProgressPosition(const driver::SproutProcess& sprout)
     return int(position);
 }
 
-bool Answers(const driver::SproutProcess& sprout) { return sprout.SendToDialog(WM_NULL, 0, 0, 1000); }
-
-bool Click(const driver::SproutProcess& sprout)
+bool Answers(reliability::SproutSession& session)
 {
-    return sprout.SendToDialog(WM_COMMAND, MAKEWPARAM(IDC_START_STOP, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(sprout.Control(IDC_START_STOP)), 15000);
+    return session.AnswerTime() != reliability::kNoAnswer;
 }
 
-// A program folder with the real bt.exe, movie.torrent and the save folder in settings.ini;
-// whatever it started is ended with it.
-class RealProgram {
-public:
-    RealProgram(const char* tag, const std::string& torrentBytes, const std::string& saveFolder = "")
-        : m_folder(tag)
-    {
-        driver::CopyFromBin("engine\\bt.exe", m_folder.File("bt.exe"));
-        driver::WriteFile(m_folder.File("movie.torrent"), torrentBytes);
-        m_folder.SetSavedFolder("movie.torrent", saveFolder.empty() ? SaveFolder() : saveFolder);
-    }
-    ~RealProgram()
-    {
-        std::vector<DWORD> left = reliability::Descendants(sprout.ProcessId());
-        reliability::EndProcesses(left);
-        reliability::EndProcesses(reliability::ProcessesRunningFrom(m_folder.Path()));
-    }
-    std::string SaveFolder() const { return m_folder.File("save\\"); }
-    bool Open()
-    {
-        return sprout.Launch(m_folder.Exe(), "movie.torrent", m_folder.Path())
-               && sprout.WaitForDialog() != nullptr;
-    }
+bool Press(reliability::SproutSession& session)
+{
+    return session.Click(IDC_START_STOP, 15000) != reliability::kNoAnswer;
+}
 
-    driver::SproutProcess sprout;
-
-private:
-    driver::ProgramFolder m_folder;
-};
+// A session of Sprout with the real bt.exe beside it, this torrent and save folder, opened.
+::testing::AssertionResult OpenWithRealEngine(reliability::SproutSession& session,
+                                              const std::string& torrent,
+                                              const std::string& saveFolder = "")
+{
+    const driver::ProgramFolder& folder = session.Folder();
+    if (!driver::CopyFromBin("engine\\bt.exe", folder.File("bt.exe"))
+        || !driver::WriteFile(folder.File("movie.torrent"), torrent)
+        || !folder.SetSavedFolder("movie.torrent",
+                                  saveFolder.empty() ? session.SaveFolder() : saveFolder))
+        return ::testing::AssertionFailure() << "the program folder could not be made";
+    return session.Open();
+}
 
 }  // namespace
 
@@ -166,7 +153,7 @@ TEST(RealEngine, OutputGoesThroughTheParser)
     EXPECT_NE(output.find("time left: Download Succeeded!\r\n", last), std::string::npos);
     EXPECT_NE(output.find("seed status: seeding, ", last), std::string::npos);
 
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     std::vector<int> positions;
     bool sawRate = false;
@@ -207,32 +194,32 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     const int rpcPort = std::atoi(Env("SPROUT_SWARM_RPC_PORT").c_str());
     std::string torrent;
     ASSERT_TRUE(driver::ReadFile(torrentPath, &torrent));
-    RealProgram folder("realdl", torrent);
-    ASSERT_TRUE(folder.Open());
-    driver::SproutProcess& sprout = folder.sprout;
+    reliability::SproutSession session("realdl", reliability::SproutSession::kWithoutEngine);
+    ASSERT_TRUE(OpenWithRealEngine(session, torrent));
+    driver::SproutProcess& sprout = session.Sprout();
 
     const int64_t before = SeederUploaded(rpcPort);
     ASSERT_GE(before, 0);
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     EXPECT_TRUE(sprout.WaitForText(IDC_FILE_SIZE, std::string(SPROUT_TEXT_FILE_SIZE) + FormatSize(size), 60000));
     ASSERT_TRUE(driver::WaitUntil([&] { return ProgressPosition(sprout) >= 25; }, 120000))
         << ProgressPosition(sprout);
     std::string speed = sprout.ControlText(IDC_SPEED);
     EXPECT_EQ(speed.rfind(SPROUT_TEXT_SPEED, 0), 0u) << speed;
     EXPECT_NE(speed, texts::kSpeedReset) << "a real rate while downloading";
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, texts::kStatusStopped, 15000));
     const int stoppedAt = ProgressPosition(sprout);
     const int64_t firstRun = SeederUploaded(rpcPort) - before;
     ASSERT_LT(stoppedAt, 100) << "stopped part way";
     ASSERT_GT(firstRun, 0);
 
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     EXPECT_TRUE(sprout.WaitForText(IDC_TIME_LEFT, std::string(SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_FINISHED), 120000))
         << sprout.ControlText(IDC_TIME_LEFT);
     EXPECT_EQ(ProgressPosition(sprout), 100);
     EXPECT_EQ(sprout.ControlText(IDC_DOWNLOADED), std::string(SPROUT_TEXT_DOWNLOADED) + FormatSize(size));
-    EXPECT_TRUE(Answers(sprout));
+    EXPECT_TRUE(Answers(session));
     const int64_t secondRun = SeederUploaded(rpcPort) - before - firstRun;
     std::printf("seeder sent %lld bytes before Stop at %d%%, %lld after Start, of %lld\n",
                 static_cast<long long>(firstRun), stoppedAt, static_cast<long long>(secondRun),
@@ -241,10 +228,10 @@ TEST(RealEngine, SproutDownloadsStopsAndResumes)
     EXPECT_LT(secondRun, size);
     EXPECT_GT(secondRun, 0);
 
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, texts::kStatusStopped, 15000));
     std::string downloaded, payload;
-    ASSERT_TRUE(driver::ReadFile(folder.SaveFolder() + "payload.bin", &downloaded));
+    ASSERT_TRUE(driver::ReadFile(session.SaveFolder() + "payload.bin", &downloaded));
     ASSERT_TRUE(driver::ReadFile(payloadPath, &payload));
     EXPECT_TRUE(downloaded == payload) << downloaded.size() << " bytes";
 }
@@ -262,12 +249,12 @@ TEST(RealEngine, AFullDiskEndsTheRunAndTheNextStartResumes)
     const std::string saveFolder = smallDisk + "\\";
     std::string torrent;
     ASSERT_TRUE(driver::ReadFile(torrentPath, &torrent));
-    RealProgram folder("realfull", torrent, saveFolder);
-    ASSERT_TRUE(folder.Open());
-    driver::SproutProcess& sprout = folder.sprout;
+    reliability::SproutSession session("realfull", reliability::SproutSession::kWithoutEngine);
+    ASSERT_TRUE(OpenWithRealEngine(session, torrent, saveFolder));
+    driver::SproutProcess& sprout = session.Sprout();
     const int64_t before = SeederUploaded(rpcPort);
     ASSERT_GE(before, 0);
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     ASSERT_TRUE(driver::WaitUntil([&] { return ProgressPosition(sprout) >= 10; }, 120000))
         << ProgressPosition(sprout);
 
@@ -283,13 +270,7 @@ TEST(RealEngine, AFullDiskEndsTheRunAndTheNextStartResumes)
     CloseHandle(file);
     EXPECT_EQ(error, DWORD(ERROR_DISK_FULL));
 
-    std::string balloon;
-    EXPECT_TRUE(driver::WaitUntil(
-        [&] {
-            HWND tip = driver::FindVisibleWindow(sprout.ProcessId(), "tooltips_class32");
-            return tip && !(balloon = driver::WindowText(tip)).empty();
-        },
-        60000));
+    std::string balloon = session.WaitForBalloon(60000);
     const std::string expected = std::string(texts::kEngineEnded) + "1\r\nbt.exe: cannot write "
                                  + saveFolder + "payload.bin: ";
     EXPECT_EQ(balloon.rfind(expected, 0), 0u) << balloon;
@@ -301,9 +282,9 @@ TEST(RealEngine, AFullDiskEndsTheRunAndTheNextStartResumes)
 
     ASSERT_TRUE(DeleteFileA(filler.c_str()));
     // The engine ended by itself: the first press releases its run, the second starts anew.
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     ASSERT_EQ(sprout.ControlText(IDC_START_STOP), texts::kStartDownload);
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     EXPECT_TRUE(sprout.WaitForText(IDC_TIME_LEFT, std::string(SPROUT_TEXT_TIME_LEFT SPROUT_TEXT_FINISHED), 120000))
         << sprout.ControlText(IDC_TIME_LEFT);
     const int64_t secondRun = SeederUploaded(rpcPort) - before - firstRun;
@@ -312,7 +293,7 @@ TEST(RealEngine, AFullDiskEndsTheRunAndTheNextStartResumes)
                 static_cast<long long>(secondRun), static_cast<long long>(size));
     std::fflush(stdout);
     EXPECT_LT(secondRun, size);
-    ASSERT_TRUE(Click(sprout));
+    ASSERT_TRUE(Press(session));
     EXPECT_TRUE(sprout.WaitForText(IDC_STATUS_GROUP, texts::kStatusStopped, 15000));
     std::string downloaded, payload;
     ASSERT_TRUE(driver::ReadFile(saveFolder + "payload.bin", &downloaded));
@@ -387,14 +368,15 @@ TEST(RealEngine, BadInputEndsWithALineAndTheWindowAnswers)
         runs.push_back({"read-only folder", goodTorrent});
     for (const auto& run : runs) {
         SCOPED_TRACE(run.first);
-        RealProgram program("realbadui", run.second, run.first == "read-only folder" ? readOnly : "");
-        ASSERT_TRUE(program.Open());
-        ASSERT_TRUE(Click(program.sprout));
-        EXPECT_TRUE(program.sprout.WaitForText(IDC_START_STOP, texts::kStartDownload, 20000))
+        reliability::SproutSession session("realbadui", reliability::SproutSession::kWithoutEngine);
+        ASSERT_TRUE(OpenWithRealEngine(session, run.second,
+                                       run.first == "read-only folder" ? readOnly : ""));
+        ASSERT_TRUE(Press(session));
+        EXPECT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, texts::kStartDownload, 20000))
             << "the engine ended by itself";
-        EXPECT_TRUE(Answers(program.sprout));
-        ASSERT_TRUE(Click(program.sprout));
-        EXPECT_EQ(program.sprout.ControlText(IDC_STATUS_GROUP), texts::kStatusStopped);
-        EXPECT_TRUE(Answers(program.sprout));
+        EXPECT_TRUE(Answers(session));
+        ASSERT_TRUE(Press(session));
+        EXPECT_EQ(session.Sprout().ControlText(IDC_STATUS_GROUP), texts::kStatusStopped);
+        EXPECT_TRUE(Answers(session));
     }
 }

@@ -14,6 +14,7 @@
 #include "status/status_texts.h"
 #include "tests/driver/driver.h"
 #include "tests/status/recording_sink.h"
+#include "tests/status/test_parser.h"
 #include "tools/btsim/payload.h"
 #include "tools/btsim/sha1.h"
 #include "tools/btsim/torrent.h"
@@ -187,7 +188,7 @@ std::string MakeTorrent(const driver::TempDir& folder, const std::string& name, 
 // The front-end's parser fed line by line, as a reader that keeps up with the engine sees it.
 struct Labels {
     RecordingSink sink;
-    StatusParser parser;
+    TestParser parser;
     void Feed(const std::string& text)
     {
         for (size_t at = 0; at < text.size();) {

@@ -10,6 +10,7 @@
 #include "tests/btsim/memory_store.h"
 #include "tests/gbk.h"
 #include "tests/status/recording_sink.h"
+#include "tests/status/test_parser.h"
 #include "tools/btsim/session.h"
 
 // A run of a 10 MB torrent with a GBK name at 1 MB/s, one block a second, each block handed to
@@ -27,7 +28,7 @@ TEST(StatusBlock, ASimulatedRunGivesTheLabelsThroughTheParser)
     std::string error;
     ASSERT_TRUE(session.Start(&error)) << error;
 
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     auto feed = [&](const std::string& block) {
         for (size_t at = 0; at < block.size(); at += 7)

@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include "framework/owned.h"
+
 namespace driver {
 
 namespace {
@@ -47,29 +49,51 @@ std::string ProgramFolder::SavedFolder(const std::string& torrentName) const
     return value;
 }
 
-bool ProgramFolder::SetSavedFolder(const std::string& torrentName, const std::string& folder)
+bool ProgramFolder::SetSavedFolder(const std::string& torrentName,
+                                   const std::string& folder) const
 {
     return WritePrivateProfileStringA(torrentName.c_str(), "Path", folder.c_str(),
                                       File("settings.ini").c_str()) != 0;
 }
 
+std::vector<ProcessEntry> RunningProcesses()
+{
+    std::vector<ProcessEntry> processes;
+    OwnedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = snapshot && Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        // Toolhelp gives a bare name on some systems and a full path on others.
+        const char* slash = std::strrchr(entry.szExeFile, '\\');
+        processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID,
+                             slash ? slash + 1 : entry.szExeFile});
+    }
+    return processes;
+}
+
+std::vector<DWORD> ThreadsOf(DWORD processId)
+{
+    std::vector<DWORD> ids;
+    OwnedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = snapshot && Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == processId)
+            ids.push_back(entry.th32ThreadID);
+    }
+    return ids;
+}
+
 std::vector<DWORD> EngineChildren(DWORD parentId)
 {
     std::vector<DWORD> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return children;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        // Toolhelp gives a bare name on some systems and a full path on others.
-        const char* slash = std::strrchr(entry.szExeFile, '\\');
-        const char* name = slash ? slash + 1 : entry.szExeFile;
-        if (entry.th32ParentProcessID == parentId && lstrcmpiA(name, "bt.exe") == 0 &&
-            !ProcessEnded(entry.th32ProcessID))
-            children.push_back(entry.th32ProcessID);
+    for (const ProcessEntry& entry : RunningProcesses()) {
+        if (entry.parentId == parentId && lstrcmpiA(entry.name.c_str(), "bt.exe") == 0
+            && !ProcessEnded(entry.id))
+            children.push_back(entry.id);
     }
-    CloseHandle(snapshot);
     return children;
 }
 

@@ -1,5 +1,6 @@
 // A program folder of a test's own with sprout.exe in it, and what a distributor or a user
-// puts beside it; the looks at sprout.exe's engine children that the black-box tests need.
+// puts beside it; the looks at processes and threads (sprout.exe's engine children among
+// them) that the black-box tests need.
 #pragma once
 
 #include <windows.h>
@@ -26,12 +27,22 @@ public:
     // One key of info.pyd's section "INFO"; a null value removes the key.
     bool SetBranding(const char* key, const char* value);
     std::string SavedFolder(const std::string& torrentName) const;  // "<none>" when absent
-    bool SetSavedFolder(const std::string& torrentName, const std::string& folder);
+    bool SetSavedFolder(const std::string& torrentName, const std::string& folder) const;
 
 private:
     TempDir m_dir;
     std::string m_exe;
 };
+
+// One process of the system's list: its program's file name without the folder.
+struct ProcessEntry {
+    DWORD id;
+    DWORD parentId;
+    std::string name;
+};
+std::vector<ProcessEntry> RunningProcesses();
+// The ids of a process's threads.
+std::vector<DWORD> ThreadsOf(DWORD processId);
 
 // Process ids of the running bt.exe processes whose parent is parentId.
 std::vector<DWORD> EngineChildren(DWORD parentId);

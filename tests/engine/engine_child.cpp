@@ -21,6 +21,8 @@
 #include <cstring>
 #include <string>
 
+#include "tools/shared/start_self.h"
+
 namespace {
 
 bool Write(DWORD which, const char* bytes, DWORD count)
@@ -37,29 +39,14 @@ void WriteLine(DWORD which, const std::string& text)
 
 void StartGrandchild(int argc, char** argv, int first)
 {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, sizeof(self));
-    std::string commandLine = std::string("\"") + self + "\"";
+    std::string commands = first < argc ? "" : "hang";
     for (int i = first; i < argc; ++i)
-        commandLine += std::string(" ") + argv[i];
-    if (first >= argc)
-        commandLine += " hang";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-        WriteLine(STD_OUTPUT_HANDLE, "grandchild failed");
-        return;
-    }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    WriteLine(STD_OUTPUT_HANDLE, "grandchild " + std::to_string(info.dwProcessId));
-    WriteLine(STD_ERROR_HANDLE, "grandchild " + std::to_string(info.dwProcessId));
+        commands += std::string(i > first ? " " : "") + argv[i];
+    DWORD id = StartSelf(commands);
+    std::string said = id ? "grandchild " + std::to_string(id) : "grandchild failed";
+    WriteLine(STD_OUTPUT_HANDLE, said);
+    if (id)
+        WriteLine(STD_ERROR_HANDLE, said);
 }
 
 void ReportStdin()

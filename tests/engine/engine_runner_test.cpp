@@ -12,6 +12,7 @@
 #include "tests/driver/driver.h"
 #include "tests/engine/recording_runner.h"
 #include "tests/engine/system_seam.h"
+#include "tests/gbk.h"
 
 namespace {
 
@@ -102,6 +103,7 @@ TEST(EngineProcess, TheFailureTextOfALongCommandLineIsCutToItsBufferOnACharacter
     }
 
     // 237 single bytes, then a two-byte character that would end one byte past the room.
+    UseGbk gbk;
     RecordingRunner runner;
     std::string ascii = program + std::string(237 - program.size(), 'y');
     std::string text = FailureTextFor(runner, ascii + "\xD6\xD0\xCE\xC4");

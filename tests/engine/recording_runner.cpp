@@ -1,11 +1,10 @@
 #include "tests/engine/recording_runner.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdlib>
 
 #include "tests/driver/driver.h"
+#include "tests/driver/program_folder.h"
 
 namespace {
 
@@ -20,17 +19,6 @@ HANDLE OpenCurrentThread()
     return OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId());
 }
 
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(section); }
-    ~Lock() { LeaveCriticalSection(m_section); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_section;
-};
-
 }  // namespace
 
 std::string ChildCommand(const std::string& commands)
@@ -38,20 +26,7 @@ std::string ChildCommand(const std::string& commands)
     return "\"" + driver::BinDir() + "engine_child.exe\" " + commands;
 }
 
-std::vector<DWORD> OwnThreadIds()
-{
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return ids;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
-            ids.push_back(entry.th32ThreadID);
-    CloseHandle(snapshot);
-    return ids;
-}
+std::vector<DWORD> OwnThreadIds() { return driver::ThreadsOf(GetCurrentProcessId()); }
 
 ProcessGuard::~ProcessGuard()
 {
@@ -72,85 +47,30 @@ DWORD ExitCodeOf(HANDLE threadOrProcess, bool isProcess)
     return code;
 }
 
-RecordingRunner::RecordingRunner()
-{
-    InitializeCriticalSection(&m_lock);
-}
+RecordingRunner::~RecordingRunner() { Shutdown(); }
 
-RecordingRunner::~RecordingRunner()
-{
-    Shutdown();
-    if (m_stdoutReader)
-        CloseHandle(m_stdoutReader);
-    if (m_stderrReader)
-        CloseHandle(m_stderrReader);
-    DeleteCriticalSection(&m_lock);
-}
-
-std::string RecordingRunner::Out() const
-{
-    Lock lock(&m_lock);
-    return m_out;
-}
-
-std::string RecordingRunner::Err() const
-{
-    Lock lock(&m_lock);
-    return m_err;
-}
-
-std::vector<std::string> RecordingRunner::OutChunks() const
-{
-    Lock lock(&m_lock);
-    return m_outChunks;
-}
-
-int RecordingRunner::Started() const
-{
-    Lock lock(&m_lock);
-    return m_started;
-}
-
-int RecordingRunner::Terminated() const
-{
-    Lock lock(&m_lock);
-    return m_terminated;
-}
-
-std::string RecordingRunner::StartedWith() const
-{
-    Lock lock(&m_lock);
-    return m_startedWith;
-}
-
-std::vector<DWORD> RecordingRunner::StdoutThreads() const
-{
-    Lock lock(&m_lock);
-    return m_stdoutThreads;
-}
-
-std::vector<DWORD> RecordingRunner::StderrThreads() const
-{
-    Lock lock(&m_lock);
-    return m_stderrThreads;
-}
-
+std::string RecordingRunner::Out() const { return Locked(m_out); }
+std::string RecordingRunner::Err() const { return Locked(m_err); }
+std::vector<std::string> RecordingRunner::OutChunks() const { return Locked(m_outChunks); }
+int RecordingRunner::Started() const { return Locked(m_started); }
+int RecordingRunner::Terminated() const { return Locked(m_terminated); }
+std::string RecordingRunner::StartedWith() const { return Locked(m_startedWith); }
+std::vector<DWORD> RecordingRunner::StdoutThreads() const { return Locked(m_stdoutThreads); }
+std::vector<DWORD> RecordingRunner::StderrThreads() const { return Locked(m_stderrThreads); }
 std::vector<DWORD> RecordingRunner::TerminatedThreads() const
 {
-    Lock lock(&m_lock);
-    return m_terminatedThreads;
+    return Locked(m_terminatedThreads);
 }
-
 HANDLE RecordingRunner::StdoutReader() const
 {
-    Lock lock(&m_lock);
-    return m_stdoutReader;
+    CriticalSectionLock lock(m_lock);
+    return m_stdoutReader.get();
 }
 
 HANDLE RecordingRunner::StderrReader() const
 {
-    Lock lock(&m_lock);
-    return m_stderrReader;
+    CriticalSectionLock lock(m_lock);
+    return m_stderrReader.get();
 }
 
 bool RecordingRunner::WaitForOut(const std::string& text, DWORD timeoutMs) const
@@ -195,33 +115,33 @@ HANDLE RecordingRunner::OpenChild(DWORD timeoutMs) const
 
 void RecordingRunner::OnStarted(const char* commandLine)
 {
-    Lock lock(&m_lock);
+    CriticalSectionLock lock(m_lock);
     ++m_started;
     m_startedWith = commandLine;
 }
 
 void RecordingRunner::OnStdout(const char* text)
 {
-    Lock lock(&m_lock);
+    CriticalSectionLock lock(m_lock);
     m_out += text;
     m_outChunks.push_back(text);
     AddOnce(&m_stdoutThreads, GetCurrentThreadId());
     if (!m_stdoutReader)
-        m_stdoutReader = OpenCurrentThread();
+        m_stdoutReader.reset(OpenCurrentThread());
 }
 
 void RecordingRunner::OnStderr(const char* text)
 {
-    Lock lock(&m_lock);
+    CriticalSectionLock lock(m_lock);
     m_err += text;
     AddOnce(&m_stderrThreads, GetCurrentThreadId());
     if (!m_stderrReader)
-        m_stderrReader = OpenCurrentThread();
+        m_stderrReader.reset(OpenCurrentThread());
 }
 
 void RecordingRunner::OnTerminated()
 {
-    Lock lock(&m_lock);
+    CriticalSectionLock lock(m_lock);
     ++m_terminated;
     AddOnce(&m_terminatedThreads, GetCurrentThreadId());
 }

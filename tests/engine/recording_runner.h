@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/engine_process.h"
+#include "framework/owned.h"
 
 // "<bin>\engine_child.exe" followed by the child's commands.
 std::string ChildCommand(const std::string& commands);
@@ -34,7 +35,6 @@ DWORD ExitCodeOf(HANDLE threadOrProcess, bool isProcess);
 
 class RecordingRunner : public EngineProcess {
 public:
-    RecordingRunner();
     ~RecordingRunner();
     using EngineProcess::StartError;
 
@@ -67,7 +67,15 @@ protected:
     void OnTerminated() override;
 
 private:
-    mutable CRITICAL_SECTION m_lock;
+    // A copy of a field, taken under the lock.
+    template <typename T>
+    T Locked(const T& field) const
+    {
+        CriticalSectionLock lock(m_lock);
+        return field;
+    }
+
+    mutable CriticalSection m_lock;
     std::string m_out;
     std::string m_err;
     std::vector<std::string> m_outChunks;
@@ -77,6 +85,6 @@ private:
     std::vector<DWORD> m_stdoutThreads;
     std::vector<DWORD> m_stderrThreads;
     std::vector<DWORD> m_terminatedThreads;
-    HANDLE m_stdoutReader = nullptr;
-    HANDLE m_stderrReader = nullptr;
+    OwnedHandle m_stdoutReader;
+    OwnedHandle m_stderrReader;
 };

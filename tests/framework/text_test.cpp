@@ -1,4 +1,4 @@
-// Text: the code-page-aware search, clamping, deletion, trimming and number rules.
+// Text: the code-page-aware search and cutting, clamping, deletion, trimming and number rules.
 #include "framework/text.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +31,23 @@ TEST(TextFind, NeverMatchesOnATrailByte)
     // The same bytes in a single-byte code page are searched plainly.
     SetLeadByteTest(nullptr);
     EXPECT_EQ(text.Find("a"), 1);
+}
+
+TEST(WholeChars, CutOnlyBetweenCharacters)
+{
+    UseGbk gbk;
+    const char text[] = "ab\xD6\xD0" "c";  // a, b, one double-byte character, c
+    EXPECT_EQ(FitWholeChars(text, 5, 3), 2);
+    EXPECT_EQ(FitWholeChars(text, 5, 4), 4);
+    EXPECT_EQ(FitWholeChars(text, 3, 9), 3);  // a lead byte at the end stands alone
+    EXPECT_EQ(DropWholeChars(text, 5, 3), 2);
+    EXPECT_EQ(DropWholeChars(text, 5, 2), 4);
+    EXPECT_EQ(DropWholeChars(text, 5, 0), 5);
+    char out[4] = "xyz";
+    EXPECT_EQ(CopyWholeChars(out, sizeof(out), text, 5), 2);
+    EXPECT_STREQ(out, "ab");
+    EXPECT_EQ(CopyWholeChars(out, 1, text, 5), 0);
+    EXPECT_STREQ(out, "");
 }
 
 TEST(TextMid, ClampsStartAndCount)

@@ -1,9 +1,9 @@
 // Fuzzes StatusParser against ReferenceStatusParser, the parser that searches everything from
 // the start on every call: the same chunks must give the same writes and leave the same
-// pending text after every call.
+// pending text after every call, under the small bound linked in (small_pending_bound.cpp).
 //
-// Input: one flag byte (bit 0: GBK code page; bits 1 and 2: the bound; bit 3: chunks of up to
-// 2048 bytes rather than 256), then operations, each a byte and its arguments:
+// Input: one flag byte (bit 0: GBK code page; bit 3: chunks of up to 2048 bytes rather than
+// 256), then operations, each a byte and its arguments:
 //   0 piece P F    a piece of engine output (tests/status/status_stream.h) with figure F
 //   1 bytes N ...  N % 32 bytes as they are (a NUL among them ends the chunk for both)
 //   2 repeat R     the last piece or bytes again, R % 16 + 1 times: floods
@@ -21,6 +21,7 @@
 #include "tests/status/recording_sink.h"
 #include "tests/status/reference_status_parser.h"
 #include "tests/status/status_stream.h"
+#include "tests/status/test_parser.h"
 
 namespace {
 // The reference searches its whole pending text for every key on every call: enough bytes
@@ -29,8 +30,6 @@ const size_t kStreamBudget = 32 * 1024;
 
 class Differential {
 public:
-    Differential(int limit, int kept) : m_parser(limit, kept), m_reference(limit, kept) {}
-
     void Feed(const std::string& chunk)
     {
         m_parser.OnStdout(chunk.c_str(), m_sink);
@@ -41,7 +40,7 @@ public:
     }
 
 private:
-    StatusParser m_parser;
+    TestParser m_parser;
     ReferenceStatusParser m_reference;
     RecordingSink m_sink;
     RecordingSink m_referenceSink;
@@ -53,11 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     SetLeadByteTest((data[0] & 1) ? GbkLeadByte : nullptr);
-    const int bounds[][2] = {{StatusParser::kPendingLimit, StatusParser::kPendingKept},
-                             {256, 128}, {100, 40}, {64, 32}};
-    const int* bound = bounds[(data[0] >> 1) & 3];
     const size_t longest = (data[0] & 8) ? 2048 : 256;
-    Differential differential(bound[0], bound[1]);
+    Differential differential;
 
     std::string chunk;
     std::string last;

@@ -1,10 +1,10 @@
 // Fuzzes StatusParser with arbitrary chunk sequences. Each call is checked against the
-// parsing rules applied literally to the same text, and the pending text against its bound.
+// parsing rules applied literally to the same text, and the pending text against its bound,
+// a small one linked in (small_pending_bound.cpp) so that the cut comes often.
 //
-// Input: one flag byte (bit 0: GBK code page; bits 1 to 3: a bound of 64 to 2048 bytes, small
-// so that the cut comes often), then records of a length byte L, a repeat byte R and L chunk
-// bytes. R of 0xF0 and above repeats the bytes (R - 0xEF) * 4 times in one chunk, so that a
-// short input can flood the parser.
+// Input: one flag byte (bit 0: GBK code page), then records of a length byte L, a repeat byte
+// R and L chunk bytes. R of 0xF0 and above repeats the bytes (R - 0xEF) * 4 times in one
+// chunk, so that a short input can flood the parser.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +17,7 @@
 #include "status/status_texts.h"
 #include "tests/gbk.h"
 #include "tests/status/recording_sink.h"
+#include "tests/status/test_parser.h"
 
 namespace {
 void Check(bool condition)
@@ -151,9 +152,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     SetLeadByteTest((data[0] & 1) ? GbkLeadByte : nullptr);
-    const int limit = 64 << (((data[0] >> 1) & 7) % 6);
-    const int kept = limit / 2;
-    StatusParser parser(limit, kept);
+    const int limit = kPendingBound.limit;
+    const int kept = kPendingBound.kept;
+    TestParser parser;
     LiteralParser literal;
     // Every call searches the whole pending text; an input ends after a fixed amount of it so
     // that floods stay quick enough for many inputs a second.

@@ -1,6 +1,7 @@
 // sprout.exe against an engine that is missing, crashes, exits at once, never ends, or leaves
 // a grandchild holding its output pipe; and an exit in the middle of a download. After each,
-// the window answers, its button and status texts are right and no engine is left behind.
+// the window answers, its button and status texts are right, a missing or crashed engine's
+// balloon tells why until the next press, and no engine is left behind.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -76,14 +77,22 @@ TEST(EngineFaults, MissingEngineLeavesTheWindowWorkingAndStartsNothing)
 {
     SproutSession session("noengine", SproutSession::kWithoutEngine);
     ASSERT_TRUE(session.Open());
+    EXPECT_EQ(session.Balloon(), "");
     for (int round = 0; round < 2; ++round) {
-        // Start fails: the texts stay as they were.
+        // Start fails: the texts stay as they were; the balloon names the path, then the
+        // system's own message for a missing file.
         ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
         ExpectStoppedTexts(session, round == 0 ? kStartShort : kStartDownload,
                            "after the failed start");
+        std::string balloon = session.WaitForBalloon();
+        const std::string first =
+            std::string(kCannotStart) + session.Folder().File("bt.exe") + "\r\n";
+        EXPECT_EQ(balloon.rfind(first, 0), 0u) << balloon;
+        EXPECT_GT(balloon.size(), first.size()) << balloon;
         EXPECT_EQ(session.EngineCount(), 0u);
         ExpectAnswers(session, "after the failed start");
         StopAfterEnd(session, "after the failed start");
+        EXPECT_EQ(session.Balloon(), "");
     }
     // Exit with a failed start not yet cleared by a press.
     ASSERT_NE(session.Click(IDC_START_STOP), kNoAnswer);
@@ -103,6 +112,8 @@ TEST(EngineFaults, EngineCrashingMidDownload)
             << session.Sprout().ControlText(IDC_DOWNLOADED);
         ASSERT_TRUE(session.Sprout().WaitForText(IDC_START_STOP, kStartDownload, 15000))
             << "the engine's crash went unnoticed";
+        std::string balloon = session.WaitForBalloon();
+        EXPECT_EQ(balloon.rfind(std::string(kEngineEnded) + "0xC0000005", 0), 0u) << balloon;
         ExpectStoppedTexts(session, kStartDownload, "after the crash");
         EXPECT_TRUE(session.WaitForEngineCount(0, 2000));
         ExpectAnswers(session, "after the crash");

@@ -1,4 +1,5 @@
-// Toolhelp snapshots for threads and processes, psapi for the working set.
+// The driver's process and thread lists, a Toolhelp snapshot for a program file, psapi for
+// the working set.
 #include "tests/reliability/process_census.h"
 
 #include <psapi.h>
@@ -6,49 +7,11 @@
 
 #include <cstdio>
 
+#include "framework/owned.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/program_folder.h"
 
 namespace reliability {
-
-namespace {
-
-DWORD CountThreads(DWORD processId)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
-    DWORD count = 0;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == processId)
-            ++count;
-    }
-    CloseHandle(snapshot);
-    return count;
-}
-
-struct ProcessEntry {
-    DWORD id;
-    DWORD parentId;
-    std::string exeName;
-};
-
-std::vector<ProcessEntry> RunningProcesses()
-{
-    std::vector<ProcessEntry> processes;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return processes;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
-    CloseHandle(snapshot);
-    return processes;
-}
-
-}  // namespace
 
 bool MeasureProcess(HANDLE process, DWORD processId, ProcessFigures* figures)
 {
@@ -62,7 +25,7 @@ bool MeasureProcess(HANDLE process, DWORD processId, ProcessFigures* figures)
     figures->workingSet = memory.WorkingSetSize;
     figures->peakWorkingSet = memory.PeakWorkingSetSize;
     figures->privateBytes = memory.PagefileUsage;
-    figures->threads = CountThreads(processId);
+    figures->threads = static_cast<DWORD>(driver::ThreadsOf(processId).size());
     return figures->threads != 0 && figures->handles != 0;
 }
 
@@ -80,13 +43,13 @@ std::string Describe(const ProcessFigures& figures)
 
 std::vector<DWORD> Descendants(DWORD parentId)
 {
-    std::vector<ProcessEntry> processes = RunningProcesses();
+    std::vector<driver::ProcessEntry> processes = driver::RunningProcesses();
     std::vector<DWORD> ids;
     std::vector<DWORD> parents = {parentId};
     while (!parents.empty()) {
         DWORD parent = parents.back();
         parents.pop_back();
-        for (const ProcessEntry& entry : processes) {
+        for (const driver::ProcessEntry& entry : processes) {
             if (entry.parentId == parent && entry.id != parent && entry.id != parentId) {
                 bool known = false;
                 for (DWORD id : ids)
@@ -104,20 +67,17 @@ std::vector<DWORD> Descendants(DWORD parentId)
 std::vector<DWORD> ProcessesRunningFrom(const std::string& folder)
 {
     std::vector<DWORD> ids;
-    for (const ProcessEntry& entry : RunningProcesses()) {
-        HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, entry.id);
-        if (modules == INVALID_HANDLE_VALUE)
-            continue;
+    for (const driver::ProcessEntry& entry : driver::RunningProcesses()) {
+        OwnedFile modules(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, entry.id));
         MODULEENTRY32 module = {};
         module.dwSize = sizeof(module);
         // The first module is the program file.
-        if (Module32First(modules, &module)
+        if (modules && Module32First(modules.get(), &module)
             && lstrlenA(module.szExePath) > static_cast<int>(folder.size())
             && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, module.szExePath,
                               static_cast<int>(folder.size()), folder.c_str(),
                               static_cast<int>(folder.size())) == CSTR_EQUAL)
             ids.push_back(entry.id);
-        CloseHandle(modules);
     }
     return ids;
 }

@@ -109,6 +109,19 @@ DWORD SproutSession::AnswerTime()
     return GetTickCount() - start;
 }
 
+std::string SproutSession::Balloon() const
+{
+    HWND tip = driver::FindVisibleWindow(m_sprout->ProcessId(), "tooltips_class32");
+    return tip ? driver::WindowText(tip) : std::string();
+}
+
+std::string SproutSession::WaitForBalloon(DWORD timeoutMs) const
+{
+    std::string text;
+    driver::WaitUntil([&] { return !(text = Balloon()).empty(); }, timeoutMs);
+    return text;
+}
+
 bool SproutSession::SetSaveFolderField(const std::string& folder)
 {
     DWORD_PTR result = 0;

@@ -50,6 +50,10 @@ public:
     DWORD Click(int controlId, DWORD timeoutMs = 10000);
     // How long the window takes to answer a sent message; kNoAnswer after a second.
     DWORD AnswerTime();
+    // The text of sprout.exe's visible balloon (a tooltip window); empty when none shows.
+    std::string Balloon() const;
+    // The balloon's text once one shows; empty when none does within timeoutMs.
+    std::string WaitForBalloon(DWORD timeoutMs = 10000) const;
     // Puts text into the read-only save-folder field, as the folder browser does.
     bool SetSaveFolderField(const std::string& folder);
 

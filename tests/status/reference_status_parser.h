@@ -30,6 +30,6 @@ private:
     void DropOldestText();
 
     Text m_pendingOutput;
-    int m_pendingLimit = StatusParser::kPendingLimit;
-    int m_pendingKept = StatusParser::kPendingKept;
+    int m_pendingLimit = kPendingBound.limit;
+    int m_pendingKept = kPendingBound.kept;
 };

@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "status/status_texts.h"
 #include "tests/status/recording_sink.h"
+#include "tests/status/test_parser.h"
 
 namespace {
 std::string Block(int n)
@@ -22,7 +23,7 @@ std::string Block(int n)
 
 TEST(StatusParserBacklog, BurstKeepsOnlyTheNewestBlockWaiting)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     std::string burst;
     for (int n = 1; n <= 10; ++n)
@@ -42,7 +43,7 @@ TEST(StatusParserBacklog, BurstKeepsOnlyTheNewestBlockWaiting)
 
 TEST(StatusParserBacklog, TwoBlocksInOneCallStillTakeTheOlderAndKeepTheNewer)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     parser.OnStdout((Block(1) + Block(2)).c_str(), sink);
     EXPECT_EQ(sink.bar, 1);

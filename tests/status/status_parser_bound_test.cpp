@@ -12,6 +12,7 @@
 #include "status/status_texts.h"
 #include "tests/gbk.h"
 #include "tests/status/recording_sink.h"
+#include "tests/status/test_parser.h"
 
 namespace {
 const char kBlock[] =
@@ -51,7 +52,7 @@ bool EndsWith(const Text& text, const std::string& tail)
 
 TEST(StatusParserBound, FloodWithoutFieldsStaysBoundedAndLaterBlocksParseAsUsual)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     int longest = 0;
     bool trimmed = false;
@@ -64,12 +65,12 @@ TEST(StatusParserBound, FloodWithoutFieldsStaysBoundedAndLaterBlocksParseAsUsual
         ASSERT_TRUE(EndsWith(parser.PendingOutput(), chunk));
         if (length < before + 256) {
             trimmed = true;
-            ASSERT_GE(length, StatusParser::kPendingKept - 1);
-            ASSERT_LE(length, StatusParser::kPendingKept + 1);
+            ASSERT_GE(length, kPendingBound.kept - 1);
+            ASSERT_LE(length, kPendingBound.kept + 1);
         }
     }
     EXPECT_TRUE(trimmed);
-    EXPECT_LE(longest, StatusParser::kPendingLimit);
+    EXPECT_LE(longest, kPendingBound.limit);
     EXPECT_TRUE(sink.log.empty());
 
     parser.OnStdout(kBlock, sink);
@@ -79,12 +80,12 @@ TEST(StatusParserBound, FloodWithoutFieldsStaysBoundedAndLaterBlocksParseAsUsual
 
 TEST(StatusParserBound, GateShutAtIndexZeroStaysShut)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     parser.OnStdout("seed status: 0 distributed copies\r\n", sink);
     for (int i = 0; i < 1000; ++i) {
         parser.OnStdout(kBlock, sink);
-        ASSERT_LE(parser.PendingOutput().Length(), StatusParser::kPendingLimit);
+        ASSERT_LE(parser.PendingOutput().Length(), kPendingBound.limit);
         ASSERT_EQ(parser.PendingOutput().Find("seed status:"), 0);
         ASSERT_TRUE(EndsWith(parser.PendingOutput(), kBlock));
     }
@@ -93,14 +94,14 @@ TEST(StatusParserBound, GateShutAtIndexZeroStaysShut)
 
 TEST(StatusParserBound, KeyAtTheCutKeepsACharacterInFront)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
-    int total = StatusParser::kPendingLimit + 100;
-    std::string text(static_cast<size_t>(total - StatusParser::kPendingKept), 'x');
+    int total = kPendingBound.limit + 100;
+    std::string text(static_cast<size_t>(total - kPendingBound.kept), 'x');
     text += "seed status:";
     text.append(static_cast<size_t>(total) - text.size(), 'y');
     parser.OnStdout(text.c_str(), sink);
-    EXPECT_EQ(parser.PendingOutput().Length(), StatusParser::kPendingKept + 1);
+    EXPECT_EQ(parser.PendingOutput().Length(), kPendingBound.kept + 1);
     EXPECT_EQ(parser.PendingOutput().Find("seed status:"), 1);
     // The gate key kept at index 1 still opens the gate.
     parser.OnStdout("\r\npercent done: 9\r\n", sink);
@@ -110,17 +111,17 @@ TEST(StatusParserBound, KeyAtTheCutKeepsACharacterInFront)
 TEST(StatusParserBound, CutFallsOnACharacterBoundary)
 {
     UseGbk gbk;
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     // The cut would fall between 0x81 and its trail byte 's'; a cut there would leave a gate
     // key at index 0 and shut the gate for good.
-    int total = StatusParser::kPendingLimit + 100;
-    int cut = total - StatusParser::kPendingKept;
+    int total = kPendingBound.limit + 100;
+    int cut = total - kPendingBound.kept;
     std::string text(static_cast<size_t>(cut - 1), 'x');
     text += "\x81" "seed status: x\r\n";
     text.append(static_cast<size_t>(total) - text.size(), 'y');
     parser.OnStdout(text.c_str(), sink);
-    EXPECT_EQ(parser.PendingOutput().Length(), StatusParser::kPendingKept - 1);
+    EXPECT_EQ(parser.PendingOutput().Length(), kPendingBound.kept - 1);
     EXPECT_EQ(std::string(parser.PendingOutput().c_str(), 12), "eed status: ");
     parser.OnStdout(kBlock, sink);
     EXPECT_EQ(sink.log, kBlockFields);
@@ -128,10 +129,10 @@ TEST(StatusParserBound, CutFallsOnACharacterBoundary)
 
 TEST(StatusParserBound, BlockInProgressSurvivesTheCut)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     int n = 0;
-    while (parser.PendingOutput().Length() < StatusParser::kPendingLimit - 1024)
+    while (parser.PendingOutput().Length() < kPendingBound.limit - 1024)
         parser.OnStdout(Noise(n++).c_str(), sink);
     std::string block = kBlock;
     size_t half = block.find("download rate:");

@@ -11,6 +11,7 @@
 #include "status/status_texts.h"
 #include "tests/gbk.h"
 #include "tests/status/recording_sink.h"
+#include "tests/status/test_parser.h"
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -51,7 +52,7 @@ std::string Join(const Lines& lines)
     return all;
 }
 
-void Feed(StatusParser& parser, RecordingSink& sink, const std::string& text)
+void Feed(TestParser& parser, RecordingSink& sink, const std::string& text)
 {
     parser.OnStdout(text.c_str(), sink);
 }
@@ -59,7 +60,7 @@ void Feed(StatusParser& parser, RecordingSink& sink, const std::string& text)
 // The log of what a fresh parser writes for `text` in one call.
 Lines ParseAtOnce(const std::string& text)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     Feed(parser, sink, text);
     return sink.log;
@@ -68,7 +69,7 @@ Lines ParseAtOnce(const std::string& text)
 
 TEST(StatusParserWorkedExample, OneLinePerChunkThenTheNextBlock)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     for (size_t i = 0; i + 1 < kFirstBlock.size(); ++i) {
         Feed(parser, sink, kFirstBlock[i]);
@@ -116,7 +117,7 @@ TEST(StatusParserChunks, AnySplitGivesTheSameResultAsOneChunk)
 
     for (size_t i = 0; i <= block.size(); ++i) {
         for (size_t j = i; j <= block.size(); ++j) {
-            StatusParser parser;
+            TestParser parser;
             RecordingSink sink;
             Feed(parser, sink, block.substr(0, i));
             Feed(parser, sink, block.substr(i, j - i));
@@ -131,14 +132,14 @@ TEST(StatusParserChunks, AnySplitOfTheNextBlockGivesTheSameResultAsOneChunk)
 {
     const std::string first = Join(kFirstBlock);
     const std::string second = Join(kSecondBlock);
-    StatusParser atOnce;
+    TestParser atOnce;
     RecordingSink atOnceSink;
     Feed(atOnce, atOnceSink, first);
     atOnceSink.log.clear();
     Feed(atOnce, atOnceSink, second);
 
     for (size_t i = 0; i <= second.size(); ++i) {
-        StatusParser parser;
+        TestParser parser;
         RecordingSink sink;
         Feed(parser, sink, first);
         sink.log.clear();
@@ -151,7 +152,7 @@ TEST(StatusParserChunks, AnySplitOfTheNextBlockGivesTheSameResultAsOneChunk)
 
 TEST(StatusParserGate, KeyAtIndexZeroShutsTheGateForGood)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     std::string received = "seed status: 0 distributed copies\r\n";
     Feed(parser, sink, received);
@@ -170,7 +171,7 @@ TEST(StatusParserGate, KeyAtIndexZeroShutsTheGateForGood)
 
 TEST(StatusParserGate, NoKeyNoParsing)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     std::string text = Join(kFirstBlock);
     text.erase(text.find("seed status:"));
@@ -181,7 +182,7 @@ TEST(StatusParserGate, NoKeyNoParsing)
 
 TEST(StatusParserGate, FailedStartTextJoinsTheBufferAndIsPassedOver)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     Feed(parser, sink, "Unable to start C:\\dl\\bt.exe --minport 8888 x.torrent\n");
     EXPECT_TRUE(sink.log.empty());
@@ -193,7 +194,7 @@ TEST(StatusParserGate, FailedStartTextJoinsTheBufferAndIsPassedOver)
 
 TEST(StatusParserGate, OldKeyLeftFromTheLastRunKeepsTheGateOpen)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     Feed(parser, sink, Join(kFirstBlock));
     // The engine was stopped in the middle of a line; the next run's first line end finishes it.
@@ -236,7 +237,7 @@ TEST(StatusParserFileSize, ValueBehindTheLastParenthesisBeforeTheFirstTerminator
          "saving: disc.iso\r\npercent done: 50\r\n700 MB", ")\r\nseed status: x\r\n"},
     };
     for (const FileSizeCase& c : cases) {
-        StatusParser parser;
+        TestParser parser;
         RecordingSink sink;
         parser.OnStdout(c.text, sink);
         Lines expected;
@@ -249,7 +250,7 @@ TEST(StatusParserFileSize, ValueBehindTheLastParenthesisBeforeTheFirstTerminator
 
 TEST(StatusParserFileSize, KeyAtIndexZeroStillLetsTheOtherFieldsRun)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     Feed(parser, sink, "saving: a (1 MB)\r\npercent done: 7\r\nseed status: x\r\n");
     EXPECT_EQ(sink.log, Lines{Bar(7)});
@@ -258,7 +259,7 @@ TEST(StatusParserFileSize, KeyAtIndexZeroStillLetsTheOtherFieldsRun)
 
 TEST(StatusParserBlocks, OfTwoCompleteBlocksOnlyTheOlderIsTaken)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     Feed(parser, sink, Join(kFirstBlock) + Join(kSecondBlock));
     EXPECT_EQ(sink.log, kFirstBlockFields);
@@ -275,7 +276,7 @@ TEST(StatusParserBlocks, OfTwoCompleteBlocksOnlyTheOlderIsTaken)
 
 TEST(StatusParserBlocks, FieldsAreTakenInFixedOrderWhateverTheLineOrder)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     // The downloaded line comes first; the percent deletion passes over it.
     Feed(parser, sink, "\r\n(1 MB up / 2 MB down)\r\npercent done: 3\r\nseed status: x\r\n");
@@ -285,7 +286,7 @@ TEST(StatusParserBlocks, FieldsAreTakenInFixedOrderWhateverTheLineOrder)
 
 TEST(StatusParserBlocks, NulByteEndsTheChunk)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     const char chunk[] = "\r\npercent done: 5\0\r\nseed status: x\r\n";
     parser.OnStdout(chunk, sink);
@@ -310,7 +311,7 @@ TEST(StatusParserPercent, IntegerValueSentUnchecked)
 
 TEST(StatusParserPercent, EmptyValueIsSkippedAndStays)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     Feed(parser, sink, "\r\npercent done:\r\nseed status: x\r\n");
     EXPECT_TRUE(sink.log.empty());
@@ -354,7 +355,7 @@ TEST(StatusParserRate, BlankValueShowsNoRate)
 
 TEST(StatusParserRate, EmptyValueBlocksLaterRatesUntilADeletionPassesOverIt)
 {
-    StatusParser parser;
+    TestParser parser;
     RecordingSink sink;
     Feed(parser, sink, "\r\ndownload rate:\r\nseed status: x\r\n");
     Feed(parser, sink, "download rate: 5 kB/s\r\n");

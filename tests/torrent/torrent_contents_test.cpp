@@ -1,13 +1,12 @@
 // The torrent's file list as the window shows it: single and multi-file torrents, names in
 // UTF-8 or a declared code page, a hundred thousand files, paths too long for their line,
-// and what cannot be read; plus the size texts. (The shared reader's syntax checks are tested through the simulated engine's
-// tree and fuzzed.)
+// and what cannot be read. (The shared reader's syntax checks are tested through the
+// simulated engine's tree and fuzzed.)
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "tests/gbk.h"
-#include "torrent/size_text.h"
 #include "torrent/torrent_contents.h"
 
 namespace {
@@ -192,22 +191,5 @@ TEST(TorrentContents, RefusesWhatIsNoTorrent)
         TorrentContents contents;
         EXPECT_FALSE(contents.Read(bytes.data(), bytes.size())) << bytes;
         EXPECT_EQ(contents.FileCount(), 0) << bytes;
-    }
-}
-
-TEST(SizeText, StepsOf1024)
-{
-    const struct {
-        long long bytes;
-        const char* text;
-    } cases[] = {
-        {0, "0 B"},           {1023, "1023 B"},       {1024, "1.0 KB"},
-        {1536, "1.5 KB"},     {1048575, "1.0 MB"},    {734003200, "700.0 MB"},
-        {4700000000LL, "4.4 GB"}, {1LL << 40, "1.0 TB"}, {0x7FFFFFFFFFFFFFFFLL, "8.0 EB"},
-    };
-    for (const auto& c : cases) {
-        char text[16];
-        FormatSize(c.bytes, text, sizeof(text));
-        EXPECT_STREQ(text, c.text) << c.bytes;
     }
 }

@@ -74,9 +74,9 @@ TEST(FileList, SingleAndMultiFileWithGbkAndUtf8Names)
         EXPECT_EQ(GetWindow(list.Window(), GW_HWNDNEXT), nullptr);
         ASSERT_EQ(list.Rows(), 2);
         EXPECT_EQ(list.Text(0, 0), "data.bin");
-        EXPECT_EQ(list.Text(0, 1), "256.0 KB");
+        EXPECT_EQ(list.Text(0, 1), "256.0 kB");
         EXPECT_EQ(list.Text(1, 0), std::string(texts::kTotalPrefix) + "1" + texts::kTotalSuffix);
-        EXPECT_EQ(list.Text(1, 1), "256.0 KB");
+        EXPECT_EQ(list.Text(1, 1), "256.0 kB");
         Exit(sprout);
     }
     {
@@ -89,10 +89,10 @@ TEST(FileList, SingleAndMultiFileWithGbkAndUtf8Names)
         RemoteList list(sprout);
         ASSERT_EQ(list.Rows(), 3);
         EXPECT_EQ(list.Text(0, 0), "电影\\第一.mkv");
-        EXPECT_EQ(list.Text(0, 1), "1.5 KB");
+        EXPECT_EQ(list.Text(0, 1), "1.5 kB");
         EXPECT_EQ(list.Text(1, 0), "电影\\sub\\ok??.txt");
         EXPECT_EQ(list.Text(2, 0), std::string(texts::kTotalPrefix) + "2" + texts::kTotalSuffix);
-        EXPECT_EQ(list.Text(2, 1), "1.5 KB");
+        EXPECT_EQ(list.Text(2, 1), "1.5 kB");
         Exit(sprout);
     }
     {

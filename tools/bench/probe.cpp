@@ -15,23 +15,17 @@
 
 namespace {
 
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM param)
+// The process's visible dialog, or null.
+HWND FindVisibleDialog(DWORD processId)
 {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window))
+            return window;
     }
-    return TRUE;
+    return nullptr;
 }
 
 bool Launch(const std::string& exe, const std::string& arguments, PROCESS_INFORMATION* info)
@@ -47,14 +41,14 @@ bool Launch(const std::string& exe, const std::string& arguments, PROCESS_INFORM
 HWND WaitForDialog(const PROCESS_INFORMATION& info, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
-    Search search = {info.dwProcessId, nullptr};
-    while (!search.found && GetTickCount() - start < timeoutMs
+    HWND found = nullptr;
+    while (!found && GetTickCount() - start < timeoutMs
            && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-        EnumWindows(FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
-        if (!search.found)
+        found = FindVisibleDialog(info.dwProcessId);
+        if (!found)
             Sleep(1);
     }
-    return search.found;
+    return found;
 }
 
 std::string ControlText(HWND dialog, int id)

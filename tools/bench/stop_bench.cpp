@@ -15,6 +15,8 @@
 #include <string>
 
 #include "engine/engine_process.h"
+#include "framework/owned.h"
+#include "tools/shared/start_self.h"
 
 namespace {
 
@@ -22,30 +24,20 @@ namespace {
 // running.
 class SignallingRunner : public EngineProcess {
 public:
-    SignallingRunner()
-        : m_stdout(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          m_stderr(CreateEventA(nullptr, TRUE, FALSE, nullptr))
-    {
-    }
-    ~SignallingRunner()
-    {
-        Shutdown();
-        CloseHandle(m_stdout);
-        CloseHandle(m_stderr);
-    }
+    ~SignallingRunner() { Shutdown(); }
     bool WaitForOutput() const
     {
-        HANDLE both[2] = {m_stdout, m_stderr};
+        HANDLE both[2] = {m_stdout.get(), m_stderr.get()};
         return WaitForMultipleObjects(2, both, TRUE, 10000) == WAIT_OBJECT_0;
     }
 
 protected:
-    void OnStdout(const char*) override { SetEvent(m_stdout); }
-    void OnStderr(const char*) override { SetEvent(m_stderr); }
+    void OnStdout(const char*) override { SetEvent(m_stdout.get()); }
+    void OnStderr(const char*) override { SetEvent(m_stderr.get()); }
 
 private:
-    HANDLE m_stdout;
-    HANDLE m_stderr;
+    OwnedHandle m_stdout{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    OwnedHandle m_stderr{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
 double TimeStop(EngineProcess& runner)
@@ -74,19 +66,7 @@ void Say(const char* text, DWORD which = STD_OUTPUT_HANDLE)
 // The "held" child: starts a grandchild on our standard handles, says so, then waits.
 int HoldPipe()
 {
-    std::string commandLine = "\"" + Self() + "\" linger 3000";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION info = {};
-    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &info)) {
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
+    StartSelf("linger 3000");
     Say("holding\r\n");
     Sleep(INFINITE);
     return 0;

@@ -4,14 +4,13 @@
 
 #include <string>
 
+#include "engine_interface/command_line.h"
+
 struct CommandLine {
     enum class Mode { Engine, Help, MakeTorrent, Linger };
 
     Mode mode = Mode::Engine;
-    int minPort = 0;
-    int maxPort = 0;
-    int displayIntervalMs = 0;
-    std::string torrentPath;  // Engine
+    EngineOptions engine;     // Engine
     std::string payloadPath;  // MakeTorrent: a file or a folder
     std::string outputPath;   // MakeTorrent
     std::string announce;     // MakeTorrent
@@ -21,6 +20,6 @@ struct CommandLine {
 // argv[0] is the program. A wrong command line gives false and the reason in *error.
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine* line, std::string* error);
 
-const char* UsageText();
+std::string UsageText();
 
 extern const char kDefaultAnnounce[];

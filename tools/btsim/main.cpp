@@ -4,15 +4,19 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
+#include "engine_interface/status_block.h"
+#include "framework/owned.h"
+#include "framework/whole_file.h"
 #include "tools/btsim/command_line.h"
 #include "tools/btsim/knobs.h"
 #include "tools/btsim/session.h"
-#include "tools/status_block/status_block.h"
 #include "tools/btsim/torrent.h"
 #include "tools/btsim/win_make_torrent.h"
 #include "tools/btsim/win_payload_store.h"
+#include "tools/shared/start_self.h"
 
 namespace {
 
@@ -44,13 +48,11 @@ void Crash()
 
 void Append(const std::string& path, const std::string& text)
 {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
+    OwnedFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
-    CloseHandle(file);
+    if (file)
+        ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr);
 }
 
 void Record(const std::string& path)
@@ -83,47 +85,6 @@ DWORD WINAPI ReportStdin(void* parameter)
                ? std::string("stdin: end of file\r\n")
                : "stdin: error " + std::to_string(error) + "\r\n");
     return 0;
-}
-
-bool StartGrandchild(int lingerMs)
-{
-    char program[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, program, sizeof(program));
-    std::string commandLine = std::string("\"") + program + "\" --linger "
-                              + std::to_string(lingerMs / 1000.0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return true;
-}
-
-bool ReadWholeFile(const std::string& path, std::string* bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    // The real engine's cap, and the window's: 64 MiB and not a byte more.
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= 64 * 1024 * 1024;
-    DWORD got = 0;
-    if (ok) {
-        bytes->resize(size_t(size.QuadPart));
-        ok = bytes->empty()
-             || (::ReadFile(file, &(*bytes)[0], DWORD(bytes->size()), &got, nullptr)
-                 && got == bytes->size());
-    }
-    CloseHandle(file);
-    return ok;
 }
 
 // False once a write fails: with its reader gone the engine ends, as it does between blocks.
@@ -169,7 +130,7 @@ void AfterBlocks(int blocks, const Knobs& knobs)
         ExitProcess(UINT(knobs.exitCode));
 }
 
-int RunEngine(const CommandLine& line, const Knobs& knobs)
+int RunEngine(const EngineOptions& line, const Knobs& knobs)
 {
     if (!knobs.recordPath.empty())
         Record(knobs.recordPath);
@@ -178,7 +139,7 @@ int RunEngine(const CommandLine& line, const Knobs& knobs)
     while (knobs.hang)
         Sleep(INFINITE);
     if (knobs.grandchildMs > 0) {
-        if (!StartGrandchild(knobs.grandchildMs))
+        if (!StartSelf("--linger " + std::to_string(knobs.grandchildMs / 1000.0)))
             Complain("cannot start the grandchild");
         if (knobs.exitAfter < 0)
             return knobs.exitCode;
@@ -190,13 +151,16 @@ int RunEngine(const CommandLine& line, const Knobs& knobs)
     }
     AfterBlocks(0, knobs);
 
-    std::string bytes, error;
-    if (!ReadWholeFile(line.torrentPath, &bytes)) {
+    // The real engine's cap, and the window's: 64 MiB and not a byte more.
+    std::unique_ptr<char[]> bytes;
+    DWORD size = 0;
+    if (ReadWholeFile(line.torrentPath.c_str(), 64 * 1024 * 1024, &bytes, &size) != ERROR_SUCCESS) {
         Complain("cannot read torrent file " + line.torrentPath);
         return kTrouble;
     }
     Torrent torrent;
-    if (!ParseTorrent(bytes, &torrent, &error)) {
+    std::string error;
+    if (!ParseTorrent(std::string(bytes.get(), size), &torrent, &error)) {
         Complain(line.torrentPath + ": " + error);
         return kTrouble;
     }
@@ -261,5 +225,5 @@ int main(int argc, char** argv)
         Complain(error);
         return kBadKnob;
     }
-    return RunEngine(line, knobs);
+    return RunEngine(line.engine, knobs);
 }

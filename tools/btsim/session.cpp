@@ -1,7 +1,7 @@
 // Session: rate arithmetic over the whole run, so that rounding never drifts.
 #include "tools/btsim/session.h"
 
-#include "tools/status_block/status_block.h"
+#include "engine_interface/status_block.h"
 
 Session::Session(const Torrent& torrent, PayloadStore& store, int64_t bytesPerSecond)
     : m_name(torrent.name), m_payload(torrent, store), m_bytesPerSecond(bytesPerSecond)

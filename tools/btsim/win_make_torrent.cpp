@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/owned.h"
 #include "tools/btsim/torrent.h"
 
 namespace {
@@ -51,18 +52,18 @@ void ListFolder(const std::string& folder, const std::vector<std::string>& parts
 
 bool FeedFile(const std::string& path, TorrentMaker* maker, std::string* error)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    OwnedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         *error = "cannot open " + path;
         return false;
     }
     std::vector<char> buffer(64 * 1024);
     DWORD got = 0;
     bool ok;
-    while ((ok = ::ReadFile(file, buffer.data(), DWORD(buffer.size()), &got, nullptr)) && got > 0)
+    while ((ok = ::ReadFile(file.get(), buffer.data(), DWORD(buffer.size()), &got, nullptr))
+           && got > 0)
         maker->Feed(buffer.data(), got);
-    CloseHandle(file);
     if (!ok)
         *error = "cannot read " + path;
     return ok;
@@ -115,16 +116,15 @@ bool MakeTorrentFile(const std::string& payloadPath, const std::string& outputPa
     std::string bytes;
     if (!maker.Finish(announce, &bytes, error))
         return false;
-    HANDLE out = CreateFileA(outputPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
+    OwnedFile out(CreateFileA(outputPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) {
         *error = "cannot create " + outputPath;
         return false;
     }
     DWORD written = 0;
-    bool ok = ::WriteFile(out, bytes.data(), DWORD(bytes.size()), &written, nullptr)
+    bool ok = ::WriteFile(out.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr)
               && written == bytes.size();
-    CloseHandle(out);
     if (!ok)
         *error = "cannot write " + outputPath;
     return ok;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "framework/owned.h"
+
 int64_t WinPayloadStore::FileSize(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -23,16 +25,14 @@ bool WinPayloadStore::MakeDirectory(const std::string& path)
 
 bool WinPayloadStore::Write(const std::string& path, int64_t offset, const char* data, size_t size)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     LARGE_INTEGER position;
     position.QuadPart = offset;
     DWORD written = 0;
-    bool ok = SetFilePointerEx(file, position, nullptr, FILE_BEGIN)
-              && (size == 0 || (::WriteFile(file, data, DWORD(size), &written, nullptr)
-                                && written == size));
-    CloseHandle(file);
-    return ok;
+    return SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN)
+           && (size == 0 || (::WriteFile(file.get(), data, DWORD(size), &written, nullptr)
+                             && written == size));
 }

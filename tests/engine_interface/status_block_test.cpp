@@ -1,19 +1,27 @@
 // Status blocks: the figures' formats and the exact block.
-#include "tools/status_block/status_block.h"
+#include "engine_interface/status_block.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "engine_interface/size_text.h"
 
 TEST(StatusBlock, FormatsTheFigures)
 {
-    EXPECT_EQ(FormatSize(0), "0 B");
-    EXPECT_EQ(FormatSize(1023), "1023 B");
-    EXPECT_EQ(FormatSize(1024), "1.0 kB");
-    EXPECT_EQ(FormatSize(10752), "10.5 kB");
-    EXPECT_EQ(FormatSize(int64_t(700) * 1024 * 1024), "700.0 MB");
-    EXPECT_EQ(FormatSize(int64_t(4700) * 1024 * 1024), "4.59 GB");
+    const struct {
+        long long bytes;
+        const char* text;
+    } sizes[] = {
+        {0, "0 B"},           {1023, "1023 B"},       {1024, "1.0 kB"},
+        {1536, "1.5 kB"},     {1048575, "1.0 MB"},    {734003200, "700.0 MB"},
+        {4700000000LL, "4.4 GB"}, {1LL << 40, "1.0 TB"}, {0x7FFFFFFFFFFFFFFFLL, "8.0 EB"},
+    };
+    for (const auto& c : sizes)
+        EXPECT_EQ(FormatSize(c.bytes), c.text) << c.bytes;
+    char cut[5];
+    FormatSize(10752, cut, sizeof(cut));
+    EXPECT_STREQ(cut, "10.5");
     EXPECT_EQ(FormatRate(0), "0.0 kB/s");
     EXPECT_EQ(FormatRate(36045), "35.2 kB/s");
     EXPECT_EQ(FormatPercent(0, 100), "0.0");

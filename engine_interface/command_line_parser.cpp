@@ -1,27 +1,32 @@
-// The real engine's command line.
-#include "btengine/command_line.h"
+// The engine command line as the engines read it.
+#include "engine_interface/command_line.h"
 
 #include <cstdlib>
 #include <cstring>
 
+const char kEngineUsage[] =
+    "usage: bt.exe --minport PORT --maxport PORT --display_interval SECONDS \"file.torrent\"\r\n";
+
 namespace {
+
+bool StartsWithDigit(const char* text) { return *text >= '0' && *text <= '9'; }
 
 bool ReadPort(const char* text, int* port)
 {
     char* end = nullptr;
     long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1 || value > 65535)
+    if (!StartsWithDigit(text) || *end != '\0' || value < 1 || value > 65535)
         return false;
     *port = int(value);
     return true;
 }
 
-// Seconds with a fraction; a twentieth of a second up to an hour.
+// Seconds with a fraction.
 bool ReadInterval(const char* text, int* milliseconds)
 {
     char* end = nullptr;
     double value = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(value >= 0.05 && value <= 3600.0))
+    if (!StartsWithDigit(text) || *end != '\0' || !(value >= 0.05 && value <= 3600.0))
         return false;
     *milliseconds = int(value * 1000.0 + 0.5);
     return true;
@@ -29,12 +34,7 @@ bool ReadInterval(const char* text, int* milliseconds)
 
 }  // namespace
 
-const char* EngineUsage()
-{
-    return "usage: bt.exe --minport PORT --maxport PORT --display_interval SECONDS \"file.torrent\"\r\n";
-}
-
-bool ParseEngineCommandLine(int argc, const char* const* argv, EngineCommandLine* line,
+bool ParseEngineCommandLine(int argc, const char* const* argv, EngineOptions* options,
                             std::string* error)
 {
     if (argc != 8) {
@@ -48,17 +48,17 @@ bool ParseEngineCommandLine(int argc, const char* const* argv, EngineCommandLine
             return false;
         }
     }
-    if (!ReadPort(argv[2], &line->minPort) || !ReadPort(argv[4], &line->maxPort)
-        || line->minPort > line->maxPort) {
+    if (!ReadPort(argv[2], &options->minPort) || !ReadPort(argv[4], &options->maxPort)
+        || options->minPort > options->maxPort) {
         *error = "the ports must be 1 to 65535, the lower one first";
         return false;
     }
-    if (!ReadInterval(argv[6], &line->displayIntervalMs)) {
+    if (!ReadInterval(argv[6], &options->displayIntervalMs)) {
         *error = "the display interval must be 0.05 to 3600 seconds";
         return false;
     }
-    line->torrentPath = argv[7];
-    if (line->torrentPath.empty()) {
+    options->torrentPath = argv[7];
+    if (options->torrentPath.empty()) {
         *error = "the torrent path is empty";
         return false;
     }

@@ -1,5 +1,5 @@
-// The status block every engine prints each display interval, and the figures it is made of:
-// the simulated engine and the real one print the same lines. Portable: no windows.h.
+// The status block both engines print each display interval, and the figures it is made of.
+// Portable.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +15,8 @@ struct StatusFigures {
     int peers = 0;               // the other connected peers
 };
 
-// "512 B", "12.5 kB", "700.0 MB", "4.38 GB": binary units, as the engine's users read them.
+// The texts of size_text.h, for the engines.
 std::string FormatSize(int64_t bytes);
-// "35.2 kB/s".
 std::string FormatRate(int64_t bytesPerSecond);
 // One decimal, rounded down, so that 100.0 stands only for a complete payload.
 std::string FormatPercent(int64_t have, int64_t total);
