@@ -8,10 +8,10 @@
 
 namespace {
 
-// A path's position takes 31 bits of its file's entry: larger sources are refused.
-const size_t kMaxBytes = 0x7FFFFFFF;
+// A path's position takes 30 bits of its file's entry: larger sources are refused.
+const size_t kMaxBytes = 0x3FFFFFFF;
 // No file's entry takes fewer bytes ("d6:lengthi0e4:pathl1:aee"), so a torrent holds at most
-// its size over this many files: more items is no torrent, however much memory they would take.
+// its size over this many files: more items is no torrent.
 const size_t kSmallestFileEntry = 24;
 
 size_t Smaller(size_t a, size_t b) { return a < b ? a : b; }
@@ -78,14 +78,14 @@ bool ReadSpan(BencodeReader* reader, Span* span)
 
 }  // namespace
 
-// What the info dictionary says: the name, and the single file's length or where the list
-// of files is and how many items it has.
+// What the info dictionary says: the name, and the single file's length or whether the list
+// of files (read into the entries) is one.
 struct TorrentContents::Info {
     Span name;
     Span utf8Name;
     int64_t length = -1;
-    size_t filesAt = 0;
-    size_t fileCount = 0;
+    bool haveFiles = false;
+    bool filesValid = false;
 };
 
 // A path's list of parts: where it is, whether it holds at least one part and no empty one,
@@ -105,29 +105,67 @@ bool TorrentContents::ReadInfo(BencodeReader* reader, Info* info)
     BencodeReader::Entry entry;
     while (reader->NextEntry(&entry)) {
         bool read;
-        if (entry.Is("name", BencodeReader::kString)) {
+        if (entry.Is("name", BencodeReader::kString))
             read = ReadSpan(reader, &info->name);
-        } else if (entry.Is("name.utf-8", BencodeReader::kString)) {
+        else if (entry.Is("name.utf-8", BencodeReader::kString))
             read = ReadSpan(reader, &info->utf8Name);
-        } else if (entry.Is("length", BencodeReader::kInteger)) {
+        else if (entry.Is("length", BencodeReader::kInteger))
             read = reader->ReadInteger(&info->length);
-        } else if (entry.Is("files", BencodeReader::kList)) {
-            // Counted here, so that the entries take just the room they need.
-            info->filesAt = reader->Position();
-            info->fileCount = 0;
-            read = reader->EnterList();
-            for (; read && !reader->AtContainerEnd(); ++info->fileCount)
-                read = reader->Skip();
-            read = read && reader->Leave();
-        } else {
+        else if (entry.Is("files", BencodeReader::kList))
+            read = ReadFileList(reader, info);
+        else
             read = reader->Skip();
-        }
         if (!read)
             return false;
     }
     return reader->Leave();
 }
 
+// The list of files at the reader's position, read through to its end, into the entries: each
+// file's length and where its path's parts are, checked. Their UTF-8 is settled once the
+// torrent's name and encoding, which may come later, are known.
+bool TorrentContents::ReadFileList(BencodeReader* reader, Info* info)
+{
+    m_count = 0;
+    m_total = 0;
+    info->haveFiles = true;
+    info->filesValid = true;
+    if (!reader->EnterList())
+        return false;
+    while (!reader->AtContainerEnd()) {
+        // After a bad file the list is only stepped over.
+        if (!info->filesValid || reader->Peek() != BencodeReader::kDictionary) {
+            info->filesValid = false;
+            if (!reader->Skip())
+                return false;
+            continue;
+        }
+        int64_t fileLength = -1;
+        Parts path;
+        Parts utf8Path;
+        reader->EnterDictionary();
+        BencodeReader::Entry entry;
+        bool read = true;
+        while (read && reader->NextEntry(&entry)) {
+            if (entry.Is("length", BencodeReader::kInteger))
+                read = reader->ReadInteger(&fileLength);
+            else if (entry.Is("path", BencodeReader::kList))
+                read = ReadParts(reader, &path);
+            else if (entry.Is("path.utf-8", BencodeReader::kList))
+                read = ReadParts(reader, &utf8Path);
+            else
+                read = reader->Skip();
+        }
+        if (!read || !reader->Leave())
+            return false;
+        bool utf8Key = utf8Path.at != 0;
+        const Parts& parts = utf8Key ? utf8Path : path;
+        info->filesValid = parts.valid
+                           && AddEntry(fileLength, parts.at,
+                                       (parts.utf8 ? kPartsUtf8 : 0) | (utf8Key ? kUtf8Key : 0));
+    }
+    return reader->Leave();
+}
 size_t ValidUtf8Length(const char* bytes, size_t length)
 {
     const unsigned char* start = reinterpret_cast<const unsigned char*>(bytes);
@@ -177,15 +215,15 @@ void TorrentContents::Clear()
     m_total = 0;
     m_source = nullptr;
     m_nameAt = m_nameLength = 0;
-    m_nativeDeclared = m_nameUtf8Key = false;
+    m_nameUtf8 = m_nativeDeclared = m_nameUtf8Key = false;
 }
 
-bool TorrentContents::AddEntry(int64_t length, size_t partsAt, bool utf8)
+bool TorrentContents::AddEntry(int64_t length, size_t partsAt, uint32_t flags)
 {
     if (length < 0 || length > INT64_MAX - m_total || m_count >= m_capacity)
         return false;
     m_lengths[m_count] = length;
-    m_paths[m_count] = uint32_t(partsAt) | (utf8 ? kUtf8Flag : 0);
+    m_paths[m_count] = uint32_t(partsAt) | flags;
     ++m_count;
     m_total += length;
     return true;
@@ -197,12 +235,21 @@ bool TorrentContents::Read(const ByteSource& source, size_t windowBytes)
     m_source = &source;
     m_windowBytes = windowBytes < BencodeReader::kMinWindow ? BencodeReader::kMinWindow
                                                             : Smaller(windowBytes, kWindowBytes);
+    const size_t capacity = source.Size() / kSmallestFileEntry + 1;
+    bool read = source.Size() <= kMaxBytes;
+    if (read) {
+        m_lengths = static_cast<int64_t*>(
+            std::malloc(capacity * (sizeof(int64_t) + sizeof(uint32_t))));
+        m_paths = reinterpret_cast<uint32_t*>(m_lengths + capacity);
+        m_capacity = int(capacity);
+        read = m_lengths != nullptr;
+    }
     char window[kWindowBytes];
     BencodeReader root(source, 0, window, m_windowBytes);
     bool nativeDeclared = false;
     Info info;
     bool haveInfo = false;
-    bool read = source.Size() <= kMaxBytes && root.EnterDictionary();
+    read = read && root.EnterDictionary();
     BencodeReader::Entry entry;
     while (read && root.NextEntry(&entry)) {
         if (entry.Is("encoding", BencodeReader::kString)) {
@@ -218,15 +265,15 @@ bool TorrentContents::Read(const ByteSource& source, size_t windowBytes)
         }
     }
     if (!read || !root.Leave() || !root.AtDataEnd() || !haveInfo
-        || !ReadFiles(info, nativeDeclared)) {
+        || !Finish(info, nativeDeclared)) {
         Clear();
         return false;
     }
     return true;
 }
 
-// The name, and each file's length and where its path's parts are, checked.
-bool TorrentContents::ReadFiles(const Info& info, bool nativeDeclared)
+// The name, checked, and the single file's entry.
+bool TorrentContents::Finish(const Info& info, bool nativeDeclared)
 {
     m_nativeDeclared = nativeDeclared;
     m_nameUtf8Key = info.utf8Name.at != 0;
@@ -235,54 +282,21 @@ bool TorrentContents::ReadFiles(const Info& info, bool nativeDeclared)
         return false;
     m_nameAt = name.at;
     m_nameLength = name.length;
-    size_t count = info.filesAt ? info.fileCount : 1;
-    if (count == 0 || count > m_source->Size() / kSmallestFileEntry)
-        return false;
-    m_lengths = static_cast<int64_t*>(std::malloc(count * (sizeof(int64_t) + sizeof(uint32_t))));
-    if (!m_lengths)
-        return false;
-    m_paths = reinterpret_cast<uint32_t*>(m_lengths + count);
-    m_capacity = int(count);
     // Checked once here, not again for every file below it.
-    bool nameUtf8 = IsUtf8At(m_nameAt, m_nameLength);
-    if (!info.filesAt)
-        return AddEntry(info.length, 0, nameUtf8 && (!m_nativeDeclared || m_nameUtf8Key));
+    m_nameUtf8 = IsUtf8At(m_nameAt, m_nameLength);
+    if (info.haveFiles)
+        return info.filesValid && m_count > 0;
+    m_count = 0;
+    m_total = 0;
+    return AddEntry(info.length, 0, kPartsUtf8 | kUtf8Key);
+}
 
-    char window[kWindowBytes];
-    BencodeReader files(*m_source, info.filesAt, window, m_windowBytes);
-    files.EnterList();
-    while (!files.AtContainerEnd()) {
-        int64_t fileLength = -1;
-        Parts path;
-        Parts utf8Path;
-        if (!files.EnterDictionary())
-            return false;
-        BencodeReader::Entry entry;
-        bool read = true;
-        while (read && files.NextEntry(&entry)) {
-            if (entry.Is("length", BencodeReader::kInteger))
-                read = files.ReadInteger(&fileLength);
-            else if (entry.Is("path", BencodeReader::kList))
-                read = ReadParts(&files, &path);
-            else if (entry.Is("path.utf-8", BencodeReader::kList))
-                read = ReadParts(&files, &utf8Path);
-            else
-                read = files.Skip();
-        }
-        if (!read || !files.Leave())
-            return false;
-        bool utf8Key = utf8Path.at != 0;
-        const Parts& parts = utf8Key ? utf8Path : path;
-        if (!parts.at || !parts.valid)
-            return false;
-        // A torrent that declares another encoding holds that code page, except in ".utf-8"
-        // keys.
-        bool utf8 = nameUtf8 && parts.utf8 && (!m_nativeDeclared || (utf8Key && m_nameUtf8Key));
-        if (!AddEntry(fileLength, parts.at, utf8))
-            return false;
-    }
-    // Fewer files than counted: the torrent changed while it was read.
-    return m_count == m_capacity;
+// A torrent that declares another encoding holds that code page, except in ".utf-8" keys.
+bool TorrentContents::PathIsUtf8(int index) const
+{
+    uint32_t path = m_paths[index];
+    return m_nameUtf8 && (path & kPartsUtf8)
+           && (!m_nativeDeclared || ((path & kUtf8Key) && m_nameUtf8Key));
 }
 
 // The list of a path's parts at the reader's position, read through to its end.
@@ -361,7 +375,7 @@ size_t TorrentContents::ReadShown(size_t at, size_t length, char* out) const
 // The bytes of the file's parts as shown: a backslash and the part, for each part.
 size_t TorrentContents::PartsLength(uint32_t path) const
 {
-    size_t partsAt = path & ~kUtf8Flag;
+    size_t partsAt = path & kPosition;
     if (!partsAt)
         return 0;
     char window[kWindowBytes];
@@ -377,13 +391,12 @@ size_t TorrentContents::PartsLength(uint32_t path) const
 // The last `keep` bytes (or fewer, to begin on a character) of the parts as shown, out of
 // `length` in all; never more than `keep`, should the parts have changed since they were
 // measured.
-size_t TorrentContents::CopyPartsTail(uint32_t path, size_t length, size_t keep,
+size_t TorrentContents::CopyPartsTail(uint32_t path, bool utf8, size_t length, size_t keep,
                                       char* out) const
 {
-    size_t partsAt = path & ~kUtf8Flag;
+    size_t partsAt = path & kPosition;
     if (!partsAt)
         return 0;
-    const bool utf8 = (path & kUtf8Flag) != 0;
     const size_t skip = length > keep ? length - keep : 0;
     char window[kWindowBytes];
     BencodeReader parts(*m_source, partsAt, window, m_windowBytes);
@@ -429,7 +442,7 @@ size_t TorrentContents::CopyPartsTail(uint32_t path, size_t length, size_t keep,
 size_t TorrentContents::ShownPath(int index, const char* ellipsis, char* out, size_t room) const
 {
     const uint32_t path = m_paths[index];
-    const bool utf8 = (path & kUtf8Flag) != 0;
+    const bool utf8 = PathIsUtf8(index);
     const size_t parts = PartsLength(path);
     const size_t mark = std::strlen(ellipsis);
     // The name's share of the room, its mark included: all of it that fits beside the parts;
@@ -456,11 +469,11 @@ size_t TorrentContents::ShownPath(int index, const char* ellipsis, char* out, si
     }
     size_t partsRoom = room - used;
     if (parts <= partsRoom) {
-        used += CopyPartsTail(path, parts, parts, out + used);
+        used += CopyPartsTail(path, utf8, parts, parts, out + used);
     } else if (partsRoom > mark) {
         std::memcpy(out + used, ellipsis, mark);
         used += mark;
-        used += CopyPartsTail(path, parts, partsRoom - mark, out + used);
+        used += CopyPartsTail(path, utf8, parts, partsRoom - mark, out + used);
     }
     out[used] = '\0';
     return used;

@@ -1,9 +1,9 @@
 // TorrentContents: the files a torrent holds, read from the torrent file for the window's
 // list: each file's path below the save folder (the torrent's name first, parts joined with
 // backslashes) and length, and the total. A torrent is untrusted input, and may be as large as
-// the program reads: it is read through a small window, never whole; what is kept per file is
-// twelve bytes (its length, and where its path is), and a path is read again from the torrent
-// when it is shown, only as much of it as the room of its line takes. Allocates with malloc
+// the program reads: it is read once, through a small window, never whole; what is kept per
+// file is twelve bytes (its length, and where its path is), and a path is read again from the
+// torrent when it is shown, only as much of it as the room of its line takes. Allocates with malloc
 // only, so the program can use it without the exception machinery. Portable.
 #pragma once
 
@@ -40,34 +40,40 @@ public:
     size_t ShownPath(int index, const char* ellipsis, char* out, size_t room) const;
     // Whether the path is UTF-8 (the torrent's ".utf-8" keys, or valid UTF-8 where the torrent
     // declares no other encoding); otherwise its bytes are in the system code page.
-    bool PathIsUtf8(int index) const { return (m_paths[index] & kUtf8Flag) != 0; }
+    bool PathIsUtf8(int index) const;
     int64_t Length(int index) const { return m_lengths[index]; }
     int64_t TotalLength() const { return m_total; }
 
 private:
-    // A file's path: where the list of its parts begins (0 for a single file), and this flag.
-    static const uint32_t kUtf8Flag = 0x80000000u;
+    // A file's path: where the list of its parts begins (0 for a single file), and two flags.
+    static const uint32_t kPartsUtf8 = 0x80000000u;  // its parts are all UTF-8
+    static const uint32_t kUtf8Key = 0x40000000u;    // they come from a ".utf-8" key
+    static const uint32_t kPosition = 0x3FFFFFFFu;
     struct Info;
     struct Parts;
 
     void Clear();
-    static bool ReadInfo(BencodeReader* reader, Info* info);
-    bool ReadFiles(const Info& info, bool nativeDeclared);
+    bool ReadInfo(BencodeReader* reader, Info* info);
+    bool ReadFileList(BencodeReader* reader, Info* info);
     bool ReadParts(BencodeReader* reader, Parts* parts) const;
-    bool AddEntry(int64_t length, size_t partsAt, bool utf8);
+    bool Finish(const Info& info, bool nativeDeclared);
+    bool AddEntry(int64_t length, size_t partsAt, uint32_t flags);
     bool IsUtf8At(size_t at, size_t length) const;
     size_t CharacterStart(size_t at, size_t length, size_t from) const;
     size_t ReadShown(size_t at, size_t length, char* out) const;
     size_t PartsLength(uint32_t path) const;
-    size_t CopyPartsTail(uint32_t path, size_t length, size_t keep, char* out) const;
+    size_t CopyPartsTail(uint32_t path, bool utf8, size_t length, size_t keep, char* out) const;
 
     const ByteSource* m_source = nullptr;
     size_t m_windowBytes = kWindowBytes;
     size_t m_nameAt = 0;  // the torrent's name, which leads every path
     size_t m_nameLength = 0;
+    bool m_nameUtf8 = false;
     bool m_nativeDeclared = false;
     bool m_nameUtf8Key = false;
-    int64_t* m_lengths = nullptr;  // m_count of each, in one block
+    // Room for as many files as the torrent's size allows, in one block: only the pages the
+    // files take are ever touched.
+    int64_t* m_lengths = nullptr;
     uint32_t* m_paths = nullptr;
     int m_count = 0;
     int m_capacity = 0;
