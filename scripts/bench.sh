@@ -265,7 +265,7 @@ list_rows() {
   fi
   peak=$(peak_at_window "$1")
   if [ -n "$peak_one" ] && [ -n "$peak" ]; then
-    row "peak working set, same, at the window (KB)" "$peak" "$peak_one one file" "+$((peak - peak_one))" \
+    row "peak working set, same, at the window (KB)" "$peak" "$peak_one one file" "$(printf %+d $((peak - peak_one)))" \
         "< +65536" "$(verdict "$peak - $peak_one < 65536")"
   else
     na "peak working set, same, at the window (KB)" "n/a (dialog not seen)" "< +65536"
