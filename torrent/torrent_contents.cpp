@@ -166,6 +166,7 @@ bool TorrentContents::ReadFileList(BencodeReader* reader, Info* info)
     }
     return reader->Leave();
 }
+
 size_t ValidUtf8Length(const char* bytes, size_t length)
 {
     const unsigned char* start = reinterpret_cast<const unsigned char*>(bytes);
@@ -235,14 +236,15 @@ bool TorrentContents::Read(const ByteSource& source, size_t windowBytes)
     m_source = &source;
     m_windowBytes = windowBytes < BencodeReader::kMinWindow ? BencodeReader::kMinWindow
                                                             : Smaller(windowBytes, kWindowBytes);
+    // Room for as many files as the size allows, of which only what the files take is touched.
     const size_t capacity = source.Size() / kSmallestFileEntry + 1;
-    bool read = source.Size() <= kMaxBytes;
-    if (read) {
+    if (source.Size() <= kMaxBytes)
         m_lengths = static_cast<int64_t*>(
             std::malloc(capacity * (sizeof(int64_t) + sizeof(uint32_t))));
+    bool read = m_lengths != nullptr;
+    if (read) {
         m_paths = reinterpret_cast<uint32_t*>(m_lengths + capacity);
         m_capacity = int(capacity);
-        read = m_lengths != nullptr;
     }
     char window[kWindowBytes];
     BencodeReader root(source, 0, window, m_windowBytes);
