@@ -6,7 +6,6 @@
 #include "framework/module.h"
 #include "framework/number_text.h"
 #include "framework/text.h"
-#include "framework/whole_file.h"
 #include "status/status_texts.h"
 
 namespace {
@@ -56,11 +55,10 @@ void AddColumn(HWND list, int index, const char* title, int width, int format)
 
 void TorrentFileList::Create(HWND dialog, int controlId, const char* torrentPath, RECT area)
 {
-    DWORD size = 0;
-    m_readable = ReadWholeFile(torrentPath, kMaxTorrentBytes, &m_torrent, &size) == ERROR_SUCCESS
-                 && m_contents.Read(m_torrent.get(), size);
+    m_readable = m_torrent.Open(torrentPath, kMaxTorrentBytes) == ERROR_SUCCESS
+                 && m_contents.Read(m_torrent);
     if (!m_readable)
-        m_torrent.reset();
+        m_torrent.Close();
 
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);

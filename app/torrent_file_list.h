@@ -1,14 +1,13 @@
 // TorrentFileList: the torrent's files with their sizes and a total, in a read-only list
-// inside the window's upper frame beside the logo. A virtual list: the rows' texts are made
-// from the torrent's bytes when the list asks for them, so a torrent of a hundred thousand
-// files, or of very long names, opens at once. A torrent that cannot be read shows one line
-// saying so. Interface thread only.
+// inside the window's upper frame beside the logo. A virtual list: the rows' texts are read
+// from the torrent file, kept open, when the list asks for them, so a torrent of millions of
+// files, or of very long names, opens at once in little memory. A torrent that cannot be read
+// shows one line saying so. Interface thread only.
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
-
+#include "app/file_source.h"
 #include "torrent/torrent_contents.h"
 
 class TorrentFileList {
@@ -24,7 +23,7 @@ private:
     void FillRow(int row, int column, char* text, int size) const;
 
     HWND m_hList = nullptr;  // a child of the dialog, destroyed with it
-    std::unique_ptr<char[]> m_torrent;  // the file's bytes, which m_contents reads from
+    FileSource m_torrent;  // which m_contents reads from
     TorrentContents m_contents;
     bool m_readable = false;
 };

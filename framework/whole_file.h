@@ -1,4 +1,4 @@
-// A whole file read into memory: the torrent, as the file list and both engines read it.
+// A whole file read into memory: the torrent, as both engines read it.
 #pragma once
 
 #include <windows.h>

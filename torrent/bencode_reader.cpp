@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-BencodeReader::Kind BencodeReader::Peek() const
+BencodeReader::Kind BencodeReader::Peek()
 {
-    if (m_error || AtDataEnd())
+    if (m_error)
         return kBad;
-    char c = m_data[m_pos];
+    int c = Current();
     if (c == 'i')
         return kInteger;
     if (c == 'l')
@@ -18,6 +18,24 @@ BencodeReader::Kind BencodeReader::Peek() const
     if (c >= '0' && c <= '9')
         return kString;
     return kBad;
+}
+
+// Current() past the window.
+int BencodeReader::LoadCurrent() { return Load(m_pos) ? static_cast<unsigned char>(m_window[0]) : -1; }
+
+// Moves the window to begin at `at`; false at the end of the data, and where the source
+// cannot be read (a failure).
+bool BencodeReader::Load(size_t at)
+{
+    if (!m_source || at >= m_size)
+        return false;
+    size_t count = m_size - at < m_windowSize ? m_size - at : m_windowSize;
+    m_base = at;
+    m_filled = 0;
+    if (!m_source->Read(at, m_buffer, count))
+        return Fail("unreadable data");
+    m_filled = count;
+    return true;
 }
 
 bool BencodeReader::Fail(const char* reason)
@@ -33,25 +51,28 @@ bool BencodeReader::Fail(const char* reason)
 bool BencodeReader::Number(char end, bool signedValue, int64_t* value)
 {
     bool negative = false;
-    if (signedValue && !AtDataEnd() && m_data[m_pos] == '-') {
+    int c = Current();
+    if (signedValue && c == '-') {
         negative = true;
         ++m_pos;
+        c = Current();
     }
-    size_t first = m_pos;
+    const int first = c;
+    size_t digits = 0;
     uint64_t magnitude = 0;
-    while (!AtDataEnd() && m_data[m_pos] >= '0' && m_data[m_pos] <= '9') {
-        uint64_t digit = uint64_t(m_data[m_pos] - '0');
+    for (; c >= '0' && c <= '9'; c = Current()) {
+        uint64_t digit = uint64_t(c - '0');
         if (magnitude > (uint64_t(INT64_MAX) - digit) / 10)
             return Fail("number too large");
         magnitude = magnitude * 10 + digit;
         ++m_pos;
+        ++digits;
     }
-    size_t digits = m_pos - first;
     if (digits == 0)
         return Fail("number expected");
-    if (m_data[first] == '0' && (digits > 1 || negative))
+    if (first == '0' && (digits > 1 || negative))
         return Fail("malformed number");
-    if (AtDataEnd() || m_data[m_pos] != end)
+    if (c != end)
         return Fail("malformed number");
     ++m_pos;
     *value = negative ? -int64_t(magnitude) : int64_t(magnitude);
@@ -62,30 +83,45 @@ bool BencodeReader::ReadInteger(int64_t* value)
 {
     if (m_error)
         return false;
-    if (AtDataEnd())
+    int c = Current();
+    if (c < 0)
         return Fail("unexpected end of data");
-    if (m_data[m_pos] != 'i')
+    if (c != 'i')
         return Fail("integer expected");
     ++m_pos;
     return Number('e', true, value);
 }
 
-bool BencodeReader::ReadString(const char** bytes, size_t* length)
+// A string; its bytes, when asked for, are brought into the window with `after` bytes that
+// follow them.
+bool BencodeReader::String(const char** bytes, size_t* length, size_t after)
 {
     if (m_error)
         return false;
-    if (AtDataEnd())
+    int c = Current();
+    if (c < 0)
         return Fail("unexpected end of data");
-    if (m_data[m_pos] < '0' || m_data[m_pos] > '9')
+    if (c < '0' || c > '9')
         return Fail("string expected");
     int64_t count = 0;
     if (!Number(':', false, &count))
         return false;
     if (uint64_t(count) > m_size - m_pos)
         return Fail("string runs past the end");
-    *bytes = m_data + m_pos;
-    *length = size_t(count);
-    m_pos += size_t(count);
+    const size_t n = size_t(count);
+    if (bytes) {
+        *bytes = nullptr;
+        if (n == 0) {
+            *bytes = m_window;
+        } else if (n + after <= m_windowSize) {
+            size_t end = m_size - m_pos < n + after ? m_size : m_pos + n + after;
+            if (end - m_base > m_filled && !Load(m_pos))
+                return false;
+            *bytes = m_window + (m_pos - m_base);
+        }
+    }
+    *length = n;
+    m_pos += n;
     return true;
 }
 
@@ -93,9 +129,10 @@ bool BencodeReader::Enter(char opener)
 {
     if (m_error)
         return false;
-    if (AtDataEnd())
+    int c = Current();
+    if (c < 0)
         return Fail("unexpected end of data");
-    if (m_data[m_pos] != opener)
+    if (c != opener)
         return Fail(opener == 'l' ? "list expected" : "dictionary expected");
     if (m_depth >= kMaxDepth)
         return Fail("nested too deeply");
@@ -108,9 +145,10 @@ bool BencodeReader::Leave()
 {
     if (m_error)
         return false;
-    if (AtDataEnd())
+    int c = Current();
+    if (c < 0)
         return Fail("unexpected end of data");
-    if (m_depth == 0 || m_data[m_pos] != 'e')
+    if (m_depth == 0 || c != 'e')
         return Fail("end expected");
     ++m_pos;
     --m_depth;
@@ -141,9 +179,8 @@ bool BencodeReader::Skip()
                 bool key = (expectKey & bit) != 0;
                 expectKey ^= bit;
                 if (key) {
-                    const char* bytes;
                     size_t length;
-                    if (!ReadString(&bytes, &length))
+                    if (!ReadString(nullptr, &length))
                         return false;
                     continue;
                 }
@@ -157,9 +194,8 @@ bool BencodeReader::Skip()
             break;
         }
         case kString: {
-            const char* bytes;
             size_t length;
-            if (!ReadString(&bytes, &length))
+            if (!ReadString(nullptr, &length))
                 return false;
             break;
         }
@@ -185,7 +221,8 @@ bool BencodeReader::Skip()
 
 bool BencodeReader::NextEntry(Entry* entry)
 {
-    if (AtContainerEnd() || !ReadString(&entry->key, &entry->keyLength))
+    // The byte after the key, which tells the value's kind, is brought into the window too.
+    if (AtContainerEnd() || !String(&entry->key, &entry->keyLength, 1))
         return false;
     entry->kind = Peek();
     return true;
@@ -193,5 +230,5 @@ bool BencodeReader::NextEntry(Entry* entry)
 
 bool BencodeReader::Equals(const char* bytes, size_t length, const char* key)
 {
-    return std::strlen(key) == length && std::memcmp(bytes, key, length) == 0;
+    return bytes && std::strlen(key) == length && std::memcmp(bytes, key, length) == 0;
 }

@@ -8,8 +8,13 @@
 
 namespace {
 
-// At most this many files (far beyond any real torrent), so that counts fit an int.
-const int kMaxFiles = 10 * 1000 * 1000;
+// A path's position takes 30 bits of its file's entry: larger sources are refused.
+const size_t kMaxBytes = 0x3FFFFFFF;
+// No file's entry takes fewer bytes ("d6:lengthi0e4:pathl1:aee"), so a torrent holds at most
+// its size over this many files: more items is no torrent.
+const size_t kSmallestFileEntry = 24;
+
+size_t Smaller(size_t a, size_t b) { return a < b ? a : b; }
 
 bool IsUtf8EncodingName(const char* bytes, size_t length)
 {
@@ -26,6 +31,7 @@ bool IsUtf8EncodingName(const char* bytes, size_t length)
 bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The longest beginning of the text, at most limit bytes, that ends between two characters.
+// The text needs one byte past the limit, when it has it, to tell.
 size_t HeadLength(const char* text, size_t length, size_t limit, bool utf8)
 {
     if (length <= limit)
@@ -45,44 +51,133 @@ size_t HeadLength(const char* text, size_t length, size_t limit, bool utf8)
     }
 }
 
-// Where the longest end of the text, at most limit bytes, that begins a character starts.
-// The system code page is walked from the start: a trail byte may look like a lead byte.
-size_t TailStart(const char* text, size_t length, size_t limit, bool utf8)
-{
-    if (length <= limit)
-        return 0;
-    size_t start = length - limit;
-    if (utf8) {
-        while (start < length && IsUtf8Continuation(text[start]))
-            ++start;
-        return start;
-    }
-    size_t at = 0;
-    while (at < start)
-        at += size_t(CharLength(text + at, text + length));
-    return at;
-}
-
 // A list shows no control characters.
-size_t CopyShown(char* out, const char* text, size_t length)
+void MakeShown(char* text, size_t length)
 {
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        out[i] = c < 0x20 || c == 0x7F ? '?' : char(c);
+        if (c < 0x20 || c == 0x7F)
+            text[i] = '?';
     }
-    return length;
+}
+
+// A string in the source: where its bytes begin (0 for none: the first byte opens the root)
+// and how many there are.
+struct Span {
+    size_t at = 0;
+    size_t length = 0;
+};
+
+bool ReadSpan(BencodeReader* reader, Span* span)
+{
+    if (!reader->ReadString(nullptr, &span->length))
+        return false;
+    span->at = reader->Position() - span->length;
+    return true;
 }
 
 }  // namespace
 
-bool IsValidUtf8(const char* bytes, size_t length)
+// What the info dictionary says: the name, and the single file's length or whether the list
+// of files (read into the entries) is one.
+struct TorrentContents::Info {
+    Span name;
+    Span utf8Name;
+    int64_t length = -1;
+    bool haveFiles = false;
+    bool filesValid = false;
+};
+
+// A path's list of parts: where it is, whether it holds at least one part and no empty one,
+// and whether they are all UTF-8.
+struct TorrentContents::Parts {
+    size_t at = 0;
+    bool valid = false;
+    bool utf8 = true;
+};
+
+// The info dictionary at the reader's position, read through to its end.
+bool TorrentContents::ReadInfo(BencodeReader* reader, Info* info)
 {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes);
+    *info = Info();
+    if (!reader->EnterDictionary())
+        return false;
+    BencodeReader::Entry entry;
+    while (reader->NextEntry(&entry)) {
+        bool read;
+        if (entry.Is("name", BencodeReader::kString))
+            read = ReadSpan(reader, &info->name);
+        else if (entry.Is("name.utf-8", BencodeReader::kString))
+            read = ReadSpan(reader, &info->utf8Name);
+        else if (entry.Is("length", BencodeReader::kInteger))
+            read = reader->ReadInteger(&info->length);
+        else if (entry.Is("files", BencodeReader::kList))
+            read = ReadFileList(reader, info);
+        else
+            read = reader->Skip();
+        if (!read)
+            return false;
+    }
+    return reader->Leave();
+}
+
+// The list of files at the reader's position, read through to its end, into the entries: each
+// file's length and where its path's parts are, checked. Their UTF-8 is settled once the
+// torrent's name and encoding, which may come later, are known.
+bool TorrentContents::ReadFileList(BencodeReader* reader, Info* info)
+{
+    m_count = 0;
+    m_total = 0;
+    info->haveFiles = true;
+    info->filesValid = true;
+    if (!reader->EnterList())
+        return false;
+    while (!reader->AtContainerEnd()) {
+        // After a bad file the list is only stepped over.
+        if (!info->filesValid || reader->Peek() != BencodeReader::kDictionary) {
+            info->filesValid = false;
+            if (!reader->Skip())
+                return false;
+            continue;
+        }
+        int64_t fileLength = -1;
+        Parts path;
+        Parts utf8Path;
+        reader->EnterDictionary();
+        BencodeReader::Entry entry;
+        bool read = true;
+        while (read && reader->NextEntry(&entry)) {
+            if (entry.Is("length", BencodeReader::kInteger))
+                read = reader->ReadInteger(&fileLength);
+            else if (entry.Is("path", BencodeReader::kList))
+                read = ReadParts(reader, &path);
+            else if (entry.Is("path.utf-8", BencodeReader::kList))
+                read = ReadParts(reader, &utf8Path);
+            else
+                read = reader->Skip();
+        }
+        if (!read || !reader->Leave())
+            return false;
+        bool utf8Key = utf8Path.at != 0;
+        const Parts& parts = utf8Key ? utf8Path : path;
+        info->filesValid = parts.valid
+                           && AddEntry(fileLength, parts.at,
+                                       (parts.utf8 ? kPartsUtf8 : 0) | (utf8Key ? kUtf8Key : 0));
+    }
+    return reader->Leave();
+}
+
+size_t ValidUtf8Length(const char* bytes, size_t length)
+{
+    const unsigned char* start = reinterpret_cast<const unsigned char*>(bytes);
+    const unsigned char* p = start;
     const unsigned char* end = p + length;
     while (p < end) {
-        unsigned char c = *p++;
-        if (c < 0x80)
+        unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
             continue;
+        }
         int more;
         uint32_t value;
         if (c >= 0xC2 && c <= 0xDF) {
@@ -95,55 +190,68 @@ bool IsValidUtf8(const char* bytes, size_t length)
             more = 3;
             value = c & 0x07;
         } else {
-            return false;
+            break;
         }
-        if (end - p < more)
-            return false;
-        for (int i = 0; i < more; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
+        if (end - p - 1 < more)
+            break;
+        int i = 1;
+        for (; i <= more && (p[i] & 0xC0) == 0x80; ++i)
             value = (value << 6) | (p[i] & 0x3F);
-        }
-        p += more;
-        if ((more == 2 && value < 0x800) || (more == 3 && value < 0x10000) || value > 0x10FFFF
-            || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
+        if (i <= more || (more == 2 && value < 0x800) || (more == 3 && value < 0x10000)
+            || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            break;
+        p += 1 + more;
     }
-    return true;
+    return size_t(p - start);
 }
 
 TorrentContents::~TorrentContents() { Clear(); }
 
 void TorrentContents::Clear()
 {
-    std::free(m_entries);
-    m_entries = nullptr;
+    std::free(m_lengths);
+    m_lengths = nullptr;
+    m_paths = nullptr;
     m_count = m_capacity = 0;
     m_total = 0;
-    m_data = m_name = nullptr;
-    m_size = m_nameLength = 0;
-    m_nativeDeclared = m_nameUtf8Key = false;
+    m_source = nullptr;
+    m_nameAt = m_nameLength = 0;
+    m_nameUtf8 = m_nativeDeclared = m_nameUtf8Key = false;
 }
 
-bool TorrentContents::AddEntry(int64_t length, size_t partsAt, bool utf8)
+bool TorrentContents::AddEntry(int64_t length, size_t partsAt, uint32_t flags)
 {
     if (length < 0 || length > INT64_MAX - m_total || m_count >= m_capacity)
         return false;
-    m_entries[m_count++] = Entry{length, partsAt, utf8};
+    m_lengths[m_count] = length;
+    m_paths[m_count] = uint32_t(partsAt) | flags;
+    ++m_count;
     m_total += length;
     return true;
 }
 
-bool TorrentContents::Read(const char* data, size_t size)
+bool TorrentContents::Read(const ByteSource& source, size_t windowBytes)
 {
     Clear();
-    m_data = data;
-    m_size = size;
-    BencodeReader root(data, size);
+    m_source = &source;
+    m_windowBytes = windowBytes < BencodeReader::kMinWindow ? BencodeReader::kMinWindow
+                                                            : Smaller(windowBytes, kWindowBytes);
+    // Room for as many files as the size allows, of which only what the files take is touched.
+    const size_t capacity = source.Size() / kSmallestFileEntry + 1;
+    if (source.Size() <= kMaxBytes)
+        m_lengths = static_cast<int64_t*>(
+            std::malloc(capacity * (sizeof(int64_t) + sizeof(uint32_t))));
+    bool read = m_lengths != nullptr;
+    if (read) {
+        m_paths = reinterpret_cast<uint32_t*>(m_lengths + capacity);
+        m_capacity = int(capacity);
+    }
+    char window[kWindowBytes];
+    BencodeReader root(source, 0, window, m_windowBytes);
     bool nativeDeclared = false;
-    size_t infoPos = 0;
+    Info info;
     bool haveInfo = false;
-    bool read = root.EnterDictionary();
+    read = read && root.EnterDictionary();
     BencodeReader::Entry entry;
     while (read && root.NextEntry(&entry)) {
         if (entry.Is("encoding", BencodeReader::kString)) {
@@ -151,173 +259,182 @@ bool TorrentContents::Read(const char* data, size_t size)
             size_t nameLength;
             read = root.ReadString(&name, &nameLength);
             nativeDeclared = read && !IsUtf8EncodingName(name, nameLength);
+        } else if (entry.Is("info", BencodeReader::kDictionary)) {
+            read = ReadInfo(&root, &info);
+            haveInfo = true;
         } else {
-            if (entry.Is("info", BencodeReader::kDictionary)) {
-                infoPos = root.Position();
-                haveInfo = true;
-            }
             read = root.Skip();
         }
     }
     if (!read || !root.Leave() || !root.AtDataEnd() || !haveInfo
-        || !ReadInfo(infoPos, nativeDeclared)) {
+        || !Finish(info, nativeDeclared)) {
         Clear();
         return false;
     }
     return true;
 }
 
-// The info dictionary at infoPos, whose syntax the root's reading has checked.
-bool TorrentContents::ReadInfo(size_t infoPos, bool nativeDeclared)
+// The name, checked, and the single file's entry.
+bool TorrentContents::Finish(const Info& info, bool nativeDeclared)
 {
-    BencodeReader info(m_data + infoPos, m_size - infoPos);
-    const char* name = nullptr;
-    size_t nameLength = 0;
-    const char* utf8Name = nullptr;
-    size_t utf8NameLength = 0;
-    int64_t length = -1;
-    size_t filesPos = 0;
-    if (!info.EnterDictionary())
-        return false;
-    BencodeReader::Entry entry;
-    while (info.NextEntry(&entry)) {
-        bool read;
-        if (entry.Is("name", BencodeReader::kString)) {
-            read = info.ReadString(&name, &nameLength);
-        } else if (entry.Is("name.utf-8", BencodeReader::kString)) {
-            read = info.ReadString(&utf8Name, &utf8NameLength);
-        } else if (entry.Is("length", BencodeReader::kInteger)) {
-            read = info.ReadInteger(&length);
-        } else {
-            if (entry.Is("files", BencodeReader::kList))
-                filesPos = infoPos + info.Position();
-            read = info.Skip();
-        }
-        if (!read)
-            return false;
-    }
-    if (!info.AtContainerEnd())
-        return false;
-
     m_nativeDeclared = nativeDeclared;
-    m_nameUtf8Key = utf8Name != nullptr;
-    m_name = utf8Name ? utf8Name : name;
-    m_nameLength = utf8Name ? utf8NameLength : nameLength;
-    if (!m_name || m_nameLength == 0)
+    m_nameUtf8Key = info.utf8Name.at != 0;
+    const Span& name = m_nameUtf8Key ? info.utf8Name : info.name;
+    if (name.at == 0 || name.length == 0)
         return false;
+    m_nameAt = name.at;
+    m_nameLength = name.length;
     // Checked once here, not again for every file below it.
-    bool nameUtf8 = IsValidUtf8(m_name, m_nameLength);
-    if (filesPos)
-        return ReadFiles(filesPos, nameUtf8);
-    m_entries = static_cast<Entry*>(std::malloc(sizeof(Entry)));
-    m_capacity = m_entries ? 1 : 0;
-    return AddEntry(length, 0, nameUtf8 && (!m_nativeDeclared || m_nameUtf8Key));
+    m_nameUtf8 = IsUtf8At(m_nameAt, m_nameLength);
+    if (info.haveFiles)
+        return info.filesValid && m_count > 0;
+    m_count = 0;
+    m_total = 0;
+    return AddEntry(info.length, 0, kPartsUtf8 | kUtf8Key);
 }
 
-// The files list at filesPos: each file's length and where its path's parts are, checked.
-bool TorrentContents::ReadFiles(size_t filesPos, bool nameUtf8)
+// A torrent that declares another encoding holds that code page, except in ".utf-8" keys.
+bool TorrentContents::PathIsUtf8(int index) const
 {
-    // Counted first, so that the entries take just the room they need.
-    BencodeReader counter(m_data + filesPos, m_size - filesPos);
-    int count = 0;
-    if (!counter.EnterList())
-        return false;
-    for (; !counter.AtContainerEnd(); ++count) {
-        if (count >= kMaxFiles || !counter.Skip())
-            return false;
-    }
-    m_entries = static_cast<Entry*>(std::malloc(sizeof(Entry) * size_t(count ? count : 1)));
-    if (!m_entries || count == 0)
-        return false;
-    m_capacity = count;
+    uint32_t path = m_paths[index];
+    return m_nameUtf8 && (path & kPartsUtf8)
+           && (!m_nativeDeclared || ((path & kUtf8Key) && m_nameUtf8Key));
+}
 
-    BencodeReader files(m_data + filesPos, m_size - filesPos);
-    files.EnterList();
-    while (!files.AtContainerEnd()) {
-        int64_t fileLength = -1;
-        size_t pathPos = 0;
-        size_t utf8PathPos = 0;
-        if (!files.EnterDictionary())
-            return false;
-        BencodeReader::Entry entry;
-        bool read = true;
-        while (read && files.NextEntry(&entry)) {
-            if (entry.Is("length", BencodeReader::kInteger)) {
-                read = files.ReadInteger(&fileLength);
-                continue;
-            }
-            if (entry.Is("path", BencodeReader::kList))
-                pathPos = filesPos + files.Position();
-            if (entry.Is("path.utf-8", BencodeReader::kList))
-                utf8PathPos = filesPos + files.Position();
-            read = files.Skip();
-        }
-        if (!read || !files.Leave())
-            return false;
-        bool utf8Key = utf8PathPos != 0;
-        size_t partsAt = utf8Key ? utf8PathPos : pathPos;
-        if (!partsAt)
-            return false;
-        // At least one part, none of them empty.
-        BencodeReader parts(m_data + partsAt, m_size - partsAt);
-        bool partsUtf8 = true;
-        if (!parts.EnterList() || parts.AtContainerEnd())
-            return false;
-        const char* part;
-        size_t partLength;
-        while (parts.NextString(&part, &partLength)) {
-            if (partLength == 0)
+// The list of a path's parts at the reader's position, read through to its end.
+bool TorrentContents::ReadParts(BencodeReader* reader, Parts* parts) const
+{
+    *parts = Parts();
+    parts->at = reader->Position();
+    if (!reader->EnterList())
+        return false;
+    parts->valid = !reader->AtContainerEnd();
+    while (!reader->AtContainerEnd()) {
+        const char* bytes;
+        size_t length;
+        if (reader->Peek() != BencodeReader::kString) {
+            parts->valid = false;
+            if (!reader->Skip())
                 return false;
-            partsUtf8 = partsUtf8 && IsValidUtf8(part, partLength);
+        } else if (!reader->ReadString(&bytes, &length)) {
+            return false;
+        } else if (length == 0) {
+            parts->valid = false;
+        } else if (parts->utf8) {
+            parts->utf8 = bytes ? IsValidUtf8(bytes, length)
+                                : IsUtf8At(reader->Position() - length, length);
         }
-        if (!parts.AtContainerEnd())
+    }
+    return reader->Leave();
+}
+
+// Whether the source's bytes are UTF-8, read a window at a time; a character cut by a
+// window's end is read again at the next window's start.
+bool TorrentContents::IsUtf8At(size_t at, size_t length) const
+{
+    char chunk[kWindowBytes];
+    for (size_t done = 0; done < length;) {
+        size_t count = Smaller(m_windowBytes, length - done);
+        if (!m_source->Read(at + done, chunk, count))
             return false;
-        // A torrent that declares another encoding holds that code page, except in ".utf-8"
-        // keys.
-        bool utf8 = nameUtf8 && partsUtf8 && (!m_nativeDeclared || (utf8Key && m_nameUtf8Key));
-        if (!AddEntry(fileLength, partsAt, utf8))
+        size_t valid = ValidUtf8Length(chunk, count);
+        if (valid < count && (done + count == length || count - valid >= 4))
             return false;
+        done += valid;
     }
     return true;
 }
 
-// The bytes of the file's parts as shown: a backslash and the part, for each part.
-size_t TorrentContents::PartsLength(const Entry& entry) const
+// Where the first character at or after `from` begins in the text of `length` bytes at `at`
+// in the system code page. It is walked from its start, a window at a time: a trail byte may
+// look like a lead byte. A character is judged only with the byte after it at hand.
+size_t TorrentContents::CharacterStart(size_t at, size_t length, size_t from) const
 {
-    if (!entry.partsAt)
+    char chunk[kWindowBytes];
+    size_t done = 0;
+    while (done < from) {
+        size_t count = Smaller(m_windowBytes, length - done);
+        if (!m_source->Read(at + done, chunk, count))
+            return length;
+        bool last = done + count == length;
+        size_t i = 0;
+        while (done + i < from && (i + 1 < count || (last && i < count)))
+            i += size_t(CharLength(chunk + i, chunk + count));
+        done += i;
+    }
+    return done;
+}
+
+// The source's bytes as shown, into out; none when they cannot be read.
+size_t TorrentContents::ReadShown(size_t at, size_t length, char* out) const
+{
+    if (!m_source->Read(at, out, length))
         return 0;
-    BencodeReader parts(m_data + entry.partsAt, m_size - entry.partsAt);
+    MakeShown(out, length);
+    return length;
+}
+
+// The bytes of the file's parts as shown: a backslash and the part, for each part.
+size_t TorrentContents::PartsLength(uint32_t path) const
+{
+    size_t partsAt = path & kPosition;
+    if (!partsAt)
+        return 0;
+    char window[kWindowBytes];
+    BencodeReader parts(*m_source, partsAt, window, m_windowBytes);
     size_t length = 0;
     parts.EnterList();
-    const char* part;
     size_t partLength;
-    while (parts.NextString(&part, &partLength))
+    while (parts.NextString(nullptr, &partLength))
         length += 1 + partLength;
     return length;
 }
 
 // The last `keep` bytes (or fewer, to begin on a character) of the parts as shown, out of
-// `length` in all.
-size_t TorrentContents::CopyPartsTail(const Entry& entry, size_t length, size_t keep,
+// `length` in all; never more than `keep`, should the parts have changed since they were
+// measured.
+size_t TorrentContents::CopyPartsTail(uint32_t path, bool utf8, size_t length, size_t keep,
                                       char* out) const
 {
-    if (!entry.partsAt)
+    size_t partsAt = path & kPosition;
+    if (!partsAt)
         return 0;
-    size_t skip = length > keep ? length - keep : 0;
-    BencodeReader parts(m_data + entry.partsAt, m_size - entry.partsAt);
+    const size_t skip = length > keep ? length - keep : 0;
+    char window[kWindowBytes];
+    BencodeReader parts(*m_source, partsAt, window, m_windowBytes);
     size_t offset = 0;
     size_t used = 0;
     parts.EnterList();
-    const char* part;
+    const char* bytes;
     size_t partLength;
-    while (parts.NextString(&part, &partLength)) {
-        size_t partEnd = offset + 1 + partLength;
+    while (parts.NextString(&bytes, &partLength)) {
+        const size_t at = parts.Position() - partLength;
+        const size_t partEnd = offset + 1 + partLength;
         if (skip <= offset) {
+            if (partLength >= keep - used)
+                break;
             out[used++] = '\\';
-            used += CopyShown(out + used, part, partLength);
+            if (bytes) {
+                std::memcpy(out + used, bytes, partLength);
+                MakeShown(out + used, partLength);
+                used += partLength;
+            } else {
+                used += ReadShown(at, partLength, out + used);
+            }
         } else if (skip < partEnd) {
-            size_t from = TailStart(part, partLength, partEnd - skip, entry.utf8);
-            used += CopyShown(out + used, part + from, partLength - from);
+            // The part's end, from a character's start.
+            size_t from = partLength - Smaller(partEnd - skip, keep);
+            if (utf8) {
+                if (!m_source->Read(at + from, out, partLength - from))
+                    break;
+                size_t start = 0;
+                while (start < partLength - from && IsUtf8Continuation(out[start]))
+                    ++start;
+                from += start;
+            } else {
+                from = CharacterStart(at, partLength, from);
+            }
+            used = ReadShown(at + from, partLength - from, out);
         }
         offset = partEnd;
     }
@@ -326,8 +443,9 @@ size_t TorrentContents::CopyPartsTail(const Entry& entry, size_t length, size_t 
 
 size_t TorrentContents::ShownPath(int index, const char* ellipsis, char* out, size_t room) const
 {
-    const Entry& entry = m_entries[index];
-    const size_t parts = PartsLength(entry);
+    const uint32_t path = m_paths[index];
+    const bool utf8 = PathIsUtf8(index);
+    const size_t parts = PartsLength(path);
     const size_t mark = std::strlen(ellipsis);
     // The name's share of the room, its mark included: all of it that fits beside the parts;
     // half the room when both are long.
@@ -340,19 +458,24 @@ size_t TorrentContents::ShownPath(int index, const char* ellipsis, char* out, si
     }
     size_t used = 0;
     if (m_nameLength <= nameRoom) {
-        used = CopyShown(out, m_name, m_nameLength);
+        used = ReadShown(m_nameAt, m_nameLength, out);
     } else if (nameRoom > mark) {
-        used = CopyShown(out, m_name, HeadLength(m_name, m_nameLength, nameRoom - mark, entry.utf8));
+        // One byte past the cut tells whether a character goes on there.
+        size_t limit = nameRoom - mark;
+        if (m_source->Read(m_nameAt, out, limit + 1)) {
+            used = HeadLength(out, limit + 1, limit, utf8);
+            MakeShown(out, used);
+        }
         std::memcpy(out + used, ellipsis, mark);
         used += mark;
     }
     size_t partsRoom = room - used;
     if (parts <= partsRoom) {
-        used += CopyPartsTail(entry, parts, parts, out + used);
+        used += CopyPartsTail(path, utf8, parts, parts, out + used);
     } else if (partsRoom > mark) {
         std::memcpy(out + used, ellipsis, mark);
         used += mark;
-        used += CopyPartsTail(entry, parts, partsRoom - mark, out + used);
+        used += CopyPartsTail(path, utf8, parts, partsRoom - mark, out + used);
     }
     out[used] = '\0';
     return used;

@@ -1,7 +1,8 @@
 // The torrent's file list as the window shows it: single and multi-file torrents, names in
 // UTF-8 or a declared code page, a hundred thousand files, paths too long for their line,
-// and what cannot be read. (The shared reader's syntax checks are tested through the
-// simulated engine's tree and fuzzed.)
+// and what cannot be read; each read again through windows of a few bytes, which cut its
+// strings, keys, numbers and characters everywhere, and must show the same. (The shared
+// reader's syntax checks are tested through the simulated engine's tree and fuzzed.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,13 +41,50 @@ std::string PathOf(const TorrentContents& contents, int index)
     return ShownPath(contents, index, 4096);
 }
 
+// A torrent's bytes and the contents read from them through the usual window, which holds
+// all of a small torrent; read again through windows of a few bytes, they must show the same.
+class Reading {
+public:
+    bool Read(const std::string& bytes)
+    {
+        m_bytes = bytes;
+        m_source = MemorySource(m_bytes.data(), m_bytes.size());
+        bool read = contents.Read(m_source);
+        for (size_t window : {size_t(16), size_t(17), size_t(29)}) {
+            SCOPED_TRACE(window);
+            ExpectSameThrough(window, read);
+        }
+        return read;
+    }
+    TorrentContents contents;
+
+private:
+    void ExpectSameThrough(size_t window, bool read)
+    {
+        TorrentContents small;
+        ASSERT_EQ(small.Read(m_source, window), read);
+        ASSERT_EQ(small.FileCount(), contents.FileCount());
+        EXPECT_EQ(small.TotalLength(), contents.TotalLength());
+        for (int i = 0; i < contents.FileCount(); ++i) {
+            ASSERT_EQ(small.Length(i), contents.Length(i)) << i;
+            ASSERT_EQ(small.PathIsUtf8(i), contents.PathIsUtf8(i)) << i;
+            for (size_t room : {size_t(41), size_t(4096)})
+                ASSERT_EQ(ShownPath(small, i, room), ShownPath(contents, i, room)) << i;
+        }
+    }
+
+    std::string m_bytes;
+    MemorySource m_source{nullptr, 0};
+};
+
 }  // namespace
 
 TEST(TorrentContents, SingleAndMultiFile)
 {
-    TorrentContents contents;
+    Reading reading;
+    const TorrentContents& contents = reading.contents;
     std::string single = Torrent(S("length") + I(5000) + S("name") + S("movie.iso"));
-    ASSERT_TRUE(contents.Read(single.data(), single.size()));
+    ASSERT_TRUE(reading.Read(single));
     ASSERT_EQ(contents.FileCount(), 1);
     EXPECT_EQ(PathOf(contents, 0), "movie.iso");
     EXPECT_EQ(contents.Length(0), 5000);
@@ -55,7 +93,7 @@ TEST(TorrentContents, SingleAndMultiFile)
     std::string multi = Torrent(S("files") + "l" + FileEntry(S("a.txt"), 10)
                                 + FileEntry(S("sub") + S("b.bin"), 1LL << 40) + "e"
                                 + S("name") + S("album"));
-    ASSERT_TRUE(contents.Read(multi.data(), multi.size()));
+    ASSERT_TRUE(reading.Read(multi));
     ASSERT_EQ(contents.FileCount(), 2);
     EXPECT_EQ(PathOf(contents, 0), "album\\a.txt");
     EXPECT_EQ(PathOf(contents, 1), "album\\sub\\b.bin");
@@ -64,16 +102,17 @@ TEST(TorrentContents, SingleAndMultiFile)
 
 TEST(TorrentContents, NamesInUtf8OrTheDeclaredCodePage)
 {
-    TorrentContents contents;
+    Reading reading;
+    const TorrentContents& contents = reading.contents;
     const std::string utf8Name = "\xE7\x94\xB5\xE5\xBD\xB1";  // two characters in UTF-8
     const std::string gbkName = "\xB5\xE7\xD3\xB0";           // the same two in GBK
     std::string plain = Torrent(S("length") + I(1) + S("name") + S(utf8Name));
-    ASSERT_TRUE(contents.Read(plain.data(), plain.size()));
+    ASSERT_TRUE(reading.Read(plain));
     EXPECT_TRUE(contents.PathIsUtf8(0));
 
     // Not UTF-8 and no encoding declared: bytes in the system code page.
     std::string old = Torrent(S("length") + I(1) + S("name") + S(gbkName));
-    ASSERT_TRUE(contents.Read(old.data(), old.size()));
+    ASSERT_TRUE(reading.Read(old));
     EXPECT_FALSE(contents.PathIsUtf8(0));
     EXPECT_EQ(PathOf(contents, 0), gbkName);
 
@@ -84,7 +123,7 @@ TEST(TorrentContents, NamesInUtf8OrTheDeclaredCodePage)
                                    + S("path.utf-8") + "l" + S(utf8Name) + "ee" + "e"
                                    + S("name") + S(gbkName) + S("name.utf-8") + S(utf8Name),
                                S("encoding") + S("GBK"));
-    ASSERT_TRUE(contents.Read(both.data(), both.size()));
+    ASSERT_TRUE(reading.Read(both));
     ASSERT_EQ(contents.FileCount(), 2);
     EXPECT_FALSE(contents.PathIsUtf8(0));  // the name.utf-8 with a GBK path: not all UTF-8
     EXPECT_TRUE(contents.PathIsUtf8(1));
@@ -92,7 +131,7 @@ TEST(TorrentContents, NamesInUtf8OrTheDeclaredCodePage)
 
     // Control characters never reach the list.
     std::string control = Torrent(S("length") + I(1) + S("name") + S("a\r\nb"));
-    ASSERT_TRUE(contents.Read(control.data(), control.size()));
+    ASSERT_TRUE(reading.Read(control));
     EXPECT_EQ(PathOf(contents, 0), "a??b");
 }
 
@@ -103,8 +142,9 @@ TEST(TorrentContents, AHundredThousandFiles)
         files += FileEntry(S("dir" + std::to_string(i % 100)) + S("file" + std::to_string(i)), i);
     files += "e";
     std::string torrent = Torrent(S("files") + files + S("name") + S("big"));
-    TorrentContents contents;
-    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    Reading reading;
+    const TorrentContents& contents = reading.contents;
+    ASSERT_TRUE(reading.Read(torrent));
     ASSERT_EQ(contents.FileCount(), 100000);
     EXPECT_EQ(PathOf(contents, 99999), "big\\dir99\\file99999");
     EXPECT_EQ(contents.TotalLength(), 99999LL * 100000 / 2);
@@ -130,8 +170,9 @@ TEST(TorrentContents, ALongPathIsShownWithinItsRoomCutInWholeCharactersAndMarked
         const std::string character = name.substr(0, utf8 ? 3 : 2);
         std::string torrent = Torrent(S("files") + files + S("name") + S(name),
                                       utf8 ? "" : S("encoding") + S("GBK"));
-        TorrentContents contents;
-        ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+        Reading reading;
+        const TorrentContents& contents = reading.contents;
+        ASSERT_TRUE(reading.Read(torrent));
         ASSERT_EQ(contents.FileCount(), 1000);
         EXPECT_EQ(contents.PathIsUtf8(999), utf8);
         for (size_t room : {size_t(259), size_t(100), size_t(64)}) {
@@ -152,17 +193,30 @@ TEST(TorrentContents, ALongPathIsShownWithinItsRoomCutInWholeCharactersAndMarked
     const std::string longPart(5000, 'p');
     std::string torrent = Torrent(S("files") + "l" + FileEntry(S("dir") + S(longPart + ".bin"), 1)
                                   + "e" + S("name") + S("album"));
-    TorrentContents contents;
-    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    Reading reading;
+    const TorrentContents& contents = reading.contents;
+    ASSERT_TRUE(reading.Read(torrent));
     EXPECT_EQ(ShownPath(contents, 0, 40), "album" + std::string(kMark) + longPart.substr(0, 28) + ".bin");
     torrent = Torrent(S("files") + "l" + FileEntry(S(longPart + ".bin"), 1) + "e" + S("name")
                       + S(std::string(5000, 'n')));
-    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    ASSERT_TRUE(reading.Read(torrent));
     EXPECT_EQ(ShownPath(contents, 0, 40), std::string(17, 'n') + kMark + kMark
                                               + longPart.substr(0, 13) + ".bin");
+    // A part in the code page, many windows long, whose end begins on a character found from
+    // the part's start: counted from the end, the cut would fall on a trail byte that looks
+    // like a lead byte.
+    std::string gbkPart = "x";
+    for (int i = 0; i < 2500; ++i)
+        gbkPart += "\xB3\xA4";
+    torrent = Torrent(S("files") + "l" + FileEntry(S(gbkPart + ".bin"), 1) + "e" + S("name")
+                          + S("album"),
+                      S("encoding") + S("GBK"));
+    ASSERT_TRUE(reading.Read(torrent));
+    EXPECT_EQ(ShownPath(contents, 0, 41),
+              "album" + std::string(kMark) + gbkPart.substr(gbkPart.size() - 28) + ".bin");
     // A single file with a long name: its beginning and the mark.
     torrent = Torrent(S("length") + I(1) + S("name") + S(std::string(5000, 'n')));
-    ASSERT_TRUE(contents.Read(torrent.data(), torrent.size()));
+    ASSERT_TRUE(reading.Read(torrent));
     EXPECT_EQ(ShownPath(contents, 0, 40), std::string(37, 'n') + kMark);
     EXPECT_EQ(ShownPath(contents, 0, 5000), std::string(5000, 'n'));
 }
@@ -188,8 +242,9 @@ TEST(TorrentContents, RefusesWhatIsNoTorrent)
         "d" + S("info") + std::string(100, 'l') + std::string(100, 'e') + "e",  // too deep
     };
     for (const std::string& bytes : cases) {
-        TorrentContents contents;
-        EXPECT_FALSE(contents.Read(bytes.data(), bytes.size())) << bytes;
+        Reading reading;
+        const TorrentContents& contents = reading.contents;
+        EXPECT_FALSE(reading.Read(bytes)) << bytes;
         EXPECT_EQ(contents.FileCount(), 0) << bytes;
     }
 }
