@@ -54,6 +54,10 @@ swarm_isolate() {
   export SWARM_ISOLATED=1
   exec unshare -n -m -- bash -c '
     ip link set lo up || exit 1
+    # unshare made every mount private: shared again, in peer groups of this namespace only,
+    # so that what is mounted here later (the overlay, a small disk) reaches the namespaces
+    # the WoW64 Wine makes as slaves of this one for each of its programs and its wineserver.
+    mount --make-rshared / || exit 1
     if [ -d "${WINEPREFIX:-}" ]; then
       layer=$(mktemp -d /tmp/sprout-prefix.XXXXXX)
       mkdir "$layer/upper" "$layer/work"
