@@ -63,9 +63,21 @@ swarm_isolate() {
       mkdir "$layer/upper" "$layer/work"
       mount -t overlay overlay -o "lowerdir=$WINEPREFIX,upperdir=$layer/upper,workdir=$layer/work" "$WINEPREFIX" \
         || { echo "swarm: cannot lay an overlay over $WINEPREFIX" >&2; rm -rf "$layer"; exit 1; }
+      # Wine makes every socket in the wineserver: the overlay must have one of its own, in
+      # this network, not share the one outside.
+      timeout 30 wineserver -p10 >/dev/null 2>&1
+      here=$(readlink /proc/self/ns/net)
+      for pid in $(pgrep "^wineserver"); do
+        [ "$(readlink "/proc/$pid/ns/net")" = "$here" ] && own=$pid
+      done
     fi
-    "$@"
-    status=$?
+    if [ -n "${layer:-}" ] && [ -z "${own:-}" ]; then
+      echo "FAILED: swarm: no wineserver of the overlaid prefix in this network; Wine would make its sockets outside it"
+      status=1
+    else
+      "$@"
+      status=$?
+    fi
     if [ -n "${layer:-}" ]; then
       timeout 30 wineserver -k >/dev/null 2>&1
       timeout 30 wineserver -w >/dev/null 2>&1
