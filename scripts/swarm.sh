@@ -54,14 +54,30 @@ swarm_isolate() {
   export SWARM_ISOLATED=1
   exec unshare -n -m -- bash -c '
     ip link set lo up || exit 1
+    # unshare made every mount private: shared again, in peer groups of this namespace only,
+    # so that what is mounted here later (the overlay, a small disk) reaches the namespaces
+    # the WoW64 Wine makes as slaves of this one for each of its programs and its wineserver.
+    mount --make-rshared / || exit 1
     if [ -d "${WINEPREFIX:-}" ]; then
       layer=$(mktemp -d /tmp/sprout-prefix.XXXXXX)
       mkdir "$layer/upper" "$layer/work"
       mount -t overlay overlay -o "lowerdir=$WINEPREFIX,upperdir=$layer/upper,workdir=$layer/work" "$WINEPREFIX" \
         || { echo "swarm: cannot lay an overlay over $WINEPREFIX" >&2; rm -rf "$layer"; exit 1; }
+      # Wine makes every socket in the wineserver: the overlay must have one of its own, in
+      # this network, not share the one outside.
+      timeout 30 wineserver -p10 >/dev/null 2>&1
+      here=$(readlink /proc/self/ns/net)
+      for pid in $(pgrep "^wineserver"); do
+        [ "$(readlink "/proc/$pid/ns/net")" = "$here" ] && own=$pid
+      done
     fi
-    "$@"
-    status=$?
+    if [ -n "${layer:-}" ] && [ -z "${own:-}" ]; then
+      echo "FAILED: swarm: no wineserver of the overlaid prefix in this network; Wine would make its sockets outside it"
+      status=1
+    else
+      "$@"
+      status=$?
+    fi
     if [ -n "${layer:-}" ]; then
       timeout 30 wineserver -k >/dev/null 2>&1
       timeout 30 wineserver -w >/dev/null 2>&1

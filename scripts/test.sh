@@ -79,9 +79,10 @@ for run in "${runs[@]}"; do
     # One program of the flavour first: a flavour this Wine cannot run fails here, once.
     ran=$(timeout 120 wine "$SPROUT_WIN_BUILD/bin/flavour_check.exe" </dev/null 2>/dev/null | tr -d '\r')
     if [ "$ran" = "$flavour" ]; then
-      # Under the WoW64 Wine (Wine 10) one test at a time: with two tests' Sprout sessions at
-      # once, a program now and then died of an X error (BadWindow unmapping a window of an X
-      # client that had gone).
+      # Under the WoW64 Wine (Wine 10) one test at a time: with two tests at once, the desktop's
+      # explorer.exe now and then quits while programs still use that desktop, and each of them
+      # then dies of an X error on its next release of the cursor clip (BadWindow unmapping the
+      # clip window that explorer.exe made). One more program kept on the desktop does not help.
       if [ "$wine" = wow64 ]; then run_ctest "$SPROUT_WIN_BUILD" 1; else run_ctest "$SPROUT_WIN_BUILD"; fi
     else
       echo "$label: this Wine cannot run the flavour's programs here (flavour_check.exe printed '${ran}')"
