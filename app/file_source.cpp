@@ -1,22 +1,13 @@
 #include "app/file_source.h"
 
+#include "framework/whole_file.h"
+
 DWORD FileSource::Open(const char* path, DWORD maxBytes)
 {
     Close();
-    // No FILE_SHARE_DELETE: Windows 9x refuses it.
-    OwnedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return GetLastError();
-    DWORD high = 0;
-    DWORD length = GetFileSize(file.get(), &high);
-    if (length == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        return GetLastError();
-    if (high != 0 || length > maxBytes || length > DWORD(MAXLONG))
-        return ERROR_FILE_TOO_LARGE;
-    m_file = std::move(file);
-    m_size = length;
-    return ERROR_SUCCESS;
+    // No FILE_SHARE_DELETE: Windows 9x refuses it. Offsets are LONGs: below 2 GiB.
+    return OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          maxBytes < DWORD(MAXLONG) ? maxBytes : DWORD(MAXLONG), &m_file, &m_size);
 }
 
 void FileSource::Close()

@@ -2,23 +2,36 @@
 
 #include <new>
 
-#include "framework/owned.h"
+DWORD OpenForReading(const char* path, DWORD share, DWORD maxBytes, OwnedFile* file,
+                     DWORD* size)
+{
+    file->reset();
+    *size = 0;
+    OwnedFile opened(CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!opened)
+        return GetLastError();
+    DWORD high = 0;
+    DWORD length = GetFileSize(opened.get(), &high);
+    if (length == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return GetLastError();
+    if (high != 0 || length > maxBytes)
+        return ERROR_FILE_TOO_LARGE;
+    *file = std::move(opened);
+    *size = length;
+    return ERROR_SUCCESS;
+}
 
 DWORD ReadWholeFile(const char* path, DWORD maxBytes, std::unique_ptr<char[]>* data,
                     DWORD* size)
 {
     data->reset();
     *size = 0;
-    OwnedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return GetLastError();
-    DWORD high = 0;
-    DWORD length = GetFileSize(file.get(), &high);
-    if (length == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        return GetLastError();
-    if (high != 0 || length > maxBytes)
-        return ERROR_FILE_TOO_LARGE;
+    OwnedFile file;
+    DWORD length = 0;
+    DWORD opened = OpenForReading(path, FILE_SHARE_READ, maxBytes, &file, &length);
+    if (opened != ERROR_SUCCESS)
+        return opened;
     std::unique_ptr<char[]> bytes(new (std::nothrow) char[length ? length : 1]);
     if (!bytes)
         return ERROR_NOT_ENOUGH_MEMORY;
