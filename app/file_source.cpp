@@ -1,6 +1,6 @@
 #include "app/file_source.h"
 
-#include "framework/whole_file.h"
+#include "framework/open_for_reading.h"
 
 DWORD FileSource::Open(const char* path, DWORD maxBytes)
 {
