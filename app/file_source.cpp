@@ -22,13 +22,6 @@ bool FileSource::Read(size_t offset, char* out, size_t count) const
 {
     if (!m_file || offset > m_size || count > m_size - offset)
         return false;
-    if (SetFilePointer(m_file.get(), LONG(offset), nullptr, FILE_BEGIN) != DWORD(offset))
-        return false;
-    for (size_t done = 0; done < count;) {
-        DWORD read = 0;
-        if (!ReadFile(m_file.get(), out + done, DWORD(count - done), &read, nullptr) || read == 0)
-            return false;
-        done += read;
-    }
-    return true;
+    return SetFilePointer(m_file.get(), LONG(offset), nullptr, FILE_BEGIN) == DWORD(offset)
+           && ReadFully(m_file.get(), out, DWORD(count)) == ERROR_SUCCESS;
 }

@@ -19,3 +19,16 @@ DWORD OpenForReading(const char* path, DWORD share, DWORD maxBytes, OwnedFile* f
     *size = length;
     return ERROR_SUCCESS;
 }
+
+DWORD ReadFully(HANDLE file, char* out, DWORD count)
+{
+    for (DWORD done = 0; done < count;) {
+        DWORD read = 0;
+        if (!ReadFile(file, out + done, count - done, &read, nullptr))
+            return GetLastError();
+        if (read == 0)
+            return ERROR_HANDLE_EOF;
+        done += read;
+    }
+    return ERROR_SUCCESS;
+}

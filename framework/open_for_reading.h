@@ -1,5 +1,5 @@
-// A file opened for reading with its size checked against a cap: the torrent, as the file list
-// reads it a slice at a time and the engines read it whole.
+// A file opened for reading with its size checked against a cap, and read from: the torrent, as
+// the file list reads it a slice at a time and the engines read it whole.
 #pragma once
 
 #include <windows.h>
@@ -11,3 +11,7 @@
 // than maxBytes.
 DWORD OpenForReading(const char* path, DWORD share, DWORD maxBytes, OwnedFile* file,
                      DWORD* size);
+
+// Reads exactly `count` bytes from the file's current position into out. ERROR_SUCCESS, the
+// system's error, or ERROR_HANDLE_EOF for a file that ended first.
+DWORD ReadFully(HANDLE file, char* out, DWORD count);

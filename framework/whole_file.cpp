@@ -17,14 +17,9 @@ DWORD ReadWholeFile(const char* path, DWORD maxBytes, std::unique_ptr<char[]>* d
     std::unique_ptr<char[]> bytes(new (std::nothrow) char[length ? length : 1]);
     if (!bytes)
         return ERROR_NOT_ENOUGH_MEMORY;
-    for (DWORD done = 0; done < length;) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.get() + done, length - done, &read, nullptr))
-            return GetLastError();
-        if (read == 0)
-            return ERROR_HANDLE_EOF;
-        done += read;
-    }
+    DWORD read = ReadFully(file.get(), bytes.get(), length);
+    if (read != ERROR_SUCCESS)
+        return read;
     *data = std::move(bytes);
     *size = length;
     return ERROR_SUCCESS;
